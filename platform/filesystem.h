@@ -1,0 +1,22 @@
+// Current directory, file probe and search along the standard search path.
+#ifndef PLATFORM_FILESYSTEM_H
+#define PLATFORM_FILESYSTEM_H
+
+#include <stdint.h>
+
+// Writes the current directory into buffer. Returns its length without the
+// NUL on success; the size it needs (NUL included) when buffer is too small,
+// leaving buffer unchanged; 0 on failure.
+uint32_t platCurrentDirectory(char *buffer, uint32_t size);
+
+// True when path names a file that can be opened for reading (a directory
+// does not count).
+bool platCanOpenForReading(const char *path);
+
+// Looks for a file name in the program's own directory, the current
+// directory, then each directory of the search path, and writes the full
+// path of the first match. Returns its length without the NUL; the size it
+// needs when buffer is too small; 0 when no file was found.
+uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size);
+
+#endif

@@ -1,0 +1,109 @@
+#include "../filesystem.h"
+
+#include <limits.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+// Copies text into buffer with the size convention of the Windows calls:
+// the length on success, the size needed (NUL included) when it does not fit.
+uint32_t deliver(const std::string &text, char *buffer, uint32_t size) {
+    if (text.size() + 1 > size || buffer == nullptr) {
+        return static_cast<uint32_t>(text.size() + 1);
+    }
+    memcpy(buffer, text.c_str(), text.size() + 1);
+    return static_cast<uint32_t>(text.size());
+}
+
+bool isRegularFile(const std::string &path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string programDirectory() {
+    char link[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", link, sizeof link - 1);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string path(link, static_cast<size_t>(length));
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string joined(const std::string &directory, const char *fileName) {
+    if (directory.empty()) {
+        return fileName; // an empty PATH entry means the current directory
+    }
+    return directory.back() == '/' ? directory + fileName : directory + "/" + fileName;
+}
+
+} // namespace
+
+uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
+    std::string path(PATH_MAX, '\0');
+    while (getcwd(&path[0], path.size()) == nullptr) {
+        if (path.size() > (1u << 20)) {
+            return 0;
+        }
+        path.resize(path.size() * 2);
+    }
+    path.resize(strlen(path.c_str()));
+    return deliver(path, buffer, size);
+}
+
+bool platCanOpenForReading(const char *path) {
+    if (path == nullptr) {
+        return false;
+    }
+    struct stat info;
+    if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
+        return false;
+    }
+    FILE *file = fopen(path, "r");
+    if (file == nullptr) {
+        return false;
+    }
+    fclose(file);
+    return true;
+}
+
+uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
+    if (fileName == nullptr || *fileName == '\0') {
+        return 0;
+    }
+    if (strchr(fileName, '/') != nullptr) {
+        return isRegularFile(fileName) ? deliver(fileName, buffer, size) : 0;
+    }
+    char cwd[PATH_MAX];
+    std::string candidates[2] = {programDirectory(), getcwd(cwd, sizeof cwd) ? cwd : ""};
+    for (const std::string &directory : candidates) {
+        if (!directory.empty() && isRegularFile(joined(directory, fileName))) {
+            return deliver(joined(directory, fileName), buffer, size);
+        }
+    }
+    const char *path = getenv("PATH");
+    if (path == nullptr) {
+        return 0;
+    }
+    const std::string list(path);
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(':', start);
+        if (end == std::string::npos) {
+            end = list.size();
+        }
+        const std::string candidate = joined(list.substr(start, end - start), fileName);
+        if (isRegularFile(candidate)) {
+            return deliver(candidate, buffer, size);
+        }
+        start = end + 1;
+    }
+    return 0;
+}

@@ -1,0 +1,152 @@
+#include "ini_parse.h"
+
+#include <string.h>
+
+// The rules are those of the Windows profile reader:
+// - lines end at LF (or, in a file without any LF, at CR); white space
+//   around a line is dropped, CR and Ctrl-Z (0x1A) count as white space;
+// - "[name]" opens a section named by the text up to the last ']' on the
+//   line, taken as it stands; lines before the first section belong to a
+//   section without a name, which no lookup matches;
+// - "key = value": white space around the key and the value is dropped; a
+//   line without '=' is a key without a value, which reads as the default;
+// - the first section with the asked name is the only one searched, and its
+//   first line with the asked key wins;
+// - one pair of matching quotes (' or ") around the value is removed;
+// - a UTF-8 byte-order mark at the start of the file is skipped.
+
+namespace {
+
+struct Span {
+    const char *begin;
+    const char *end;
+};
+
+bool isProfileSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
+}
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalNoCase(Span a, Span b) {
+    if (a.end - a.begin != b.end - b.begin) {
+        return false;
+    }
+    for (const char *p = a.begin, *q = b.begin; p < a.end; ++p, ++q) {
+        if (lowerAscii(*p) != lowerAscii(*q)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Span trim(Span s) {
+    while (s.begin < s.end && isProfileSpace(*s.begin)) {
+        ++s.begin;
+    }
+    while (s.end > s.begin && isProfileSpace(s.end[-1])) {
+        --s.end;
+    }
+    return s;
+}
+
+Span spanOf(const char *text) { return trim(Span{text, text + strlen(text)}); }
+
+const char *findLast(Span s, char c) {
+    for (const char *p = s.end; p > s.begin; --p) {
+        if (p[-1] == c) {
+            return p - 1;
+        }
+    }
+    return nullptr;
+}
+
+uint32_t copyValue(Span value, char *buffer, uint32_t size) {
+    const size_t length = static_cast<size_t>(value.end - value.begin);
+    if (length >= 2 && (*value.begin == '"' || *value.begin == '\'') &&
+        value.end[-1] == *value.begin) {
+        ++value.begin;
+        --value.end;
+    }
+    size_t count = static_cast<size_t>(value.end - value.begin);
+    if (count > size - 1) {
+        count = size - 1;
+    }
+    memcpy(buffer, value.begin, count);
+    buffer[count] = '\0';
+    return static_cast<uint32_t>(count);
+}
+
+enum class Found { no, withoutValue, withValue };
+
+// Finds the key; *value is set when the key has one.
+Found lookup(Span text, Span section, Span key, Span *value) {
+    const bool anyLineFeed = memchr(text.begin, '\n', static_cast<size_t>(text.end - text.begin));
+    const char lineEnd = anyLineFeed ? '\n' : '\r';
+    bool inSection = false; // the lines before the first section match nothing
+    const char *next = text.begin;
+    while (next < text.end) {
+        const char *stop =
+            static_cast<const char *>(memchr(next, lineEnd, static_cast<size_t>(text.end - next)));
+        Span line{next, stop ? stop : text.end};
+        next = stop ? stop + 1 : text.end;
+        line = trim(line);
+        if (line.begin == line.end) {
+            continue;
+        }
+        if (*line.begin == '[') {
+            const char *close = findLast(line, ']');
+            if (close) {
+                if (inSection) {
+                    return Found::no; // only the first section of that name counts
+                }
+                inSection = equalNoCase(Span{line.begin + 1, close}, section);
+                continue;
+            }
+            // A '[' without ']' is an ordinary key line.
+        }
+        if (!inSection) {
+            continue;
+        }
+        const char *equals = static_cast<const char *>(
+            memchr(line.begin, '=', static_cast<size_t>(line.end - line.begin)));
+        const Span name = trim(Span{line.begin, equals ? equals : line.end});
+        if (!equalNoCase(name, key)) {
+            continue;
+        }
+        if (!equals) {
+            return Found::withoutValue;
+        }
+        *value = trim(Span{equals + 1, line.end});
+        return Found::withValue;
+    }
+    return Found::no;
+}
+
+} // namespace
+
+uint32_t iniLookupText(const char *text, size_t length, const char *section, const char *key,
+                       const char *defaultText, char *buffer, uint32_t size) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    if (text != nullptr && section != nullptr && key != nullptr && *key != '\0') {
+        Span body{text, text + length};
+        if (length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0) {
+            body.begin += 3;
+        }
+        Span found{nullptr, nullptr};
+        if (lookup(body, spanOf(section), spanOf(key), &found) == Found::withValue) {
+            return copyValue(found, buffer, size);
+        }
+    }
+    // The default is copied as given, without quote removal.
+    const char *fallback = defaultText ? defaultText : "";
+    size_t count = strlen(fallback);
+    if (count > size - 1) {
+        count = size - 1;
+    }
+    memcpy(buffer, fallback, count);
+    buffer[count] = '\0';
+    return static_cast<uint32_t>(count);
+}

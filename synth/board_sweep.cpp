@@ -1,0 +1,147 @@
+#include "board_sweep.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "../board_api/kel_api.h"
+#include "../board_api/kel_basedds.h"
+#include "../platform/console.h"
+#include "../platform/filesystem.h"
+#include "board_listing.h"
+#include "command_line.h"
+#include "dds_setup.h"
+#include "fmc_clock.h"
+#include "option_file.h"
+#include "program_values.h"
+
+namespace {
+
+const uint32_t kLidCapacity = 10;
+const uint32_t kCaptureTimeout = 10000;
+
+// Reads the command line and the option file; false when the run must end
+// (the reason has been printed).
+bool readSettings(int argc, char **argv) {
+    if (parseCommandLine(argc, argv) != COMMAND_LINE_OK) {
+        return false;
+    }
+    if (g_optionFileName[0] == '\0') {
+        strcpy(g_optionFileName, SGEN_DEFAULT_OPTION_FILE);
+    }
+    const int32_t loaded = loadOptions(g_optionFileName);
+    if (loaded == LOAD_OPTIONS_PATH_TOO_LONG) {
+        fprintf(stderr,
+                "demo_sgen: the current directory and option file name '%s' make a path longer "
+                "than %d characters\n",
+                g_optionFileName, SGEN_NAME_SIZE - 1);
+        return false;
+    }
+    if (loaded < 0) {
+        printf("\nERROR: Can't find ini file '%s'\n\n", g_optionFileName);
+        return false;
+    }
+    return true;
+}
+
+void startLibrary() {
+    KEL_displayMode(KEL_DISPLAY_MODE_DEFAULT);
+    // The program's own library configuration wins when it can be read.
+    const char *config = platCanOpenForReading("kel_sgen.ini") ? "kel_sgen.ini" : "kel.ini";
+    int32_t boardCount = 0;
+    KEL_init(config, &boardCount);
+}
+
+void printCaptureMode(uint32_t mode) {
+    if (mode == KEL_MODE_EXCLUSIVE) {
+        printf("BASEDDS0 Capture mode: EXCLUSIVE\n");
+    } else if (mode == KEL_MODE_SPY) {
+        printf("BASEDDS0 Capture mode: SPY\n");
+    }
+}
+
+// Captures and programs every BASEDDS0 entry in turn; returns the handle
+// still held (0 when none is).
+int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t count) {
+    int32_t ddsService = 0;
+    for (uint32_t j = 0; j < count && j < SGEN_SERVICE_CAPACITY; ++j) {
+        if (memcmp(services[j].name, KEL_SERVICE_BASEDDS, sizeof KEL_SERVICE_BASEDDS) != 0) {
+            continue;
+        }
+        // A second entry replaces the kept handle: give the first one back.
+        if (ddsService > 0) {
+            KEL_release(ddsService, 0);
+            ddsService = 0;
+        }
+        uint32_t mode = KEL_MODE_EXCLUSIVE;
+        ddsService = KEL_capture(device, 0, &mode, services[j].name, kCaptureTimeout);
+        printCaptureMode(mode);
+        if (ddsService > 0) {
+            setupFmcClock(device);
+            setupDds(ddsService);
+        }
+    }
+    return ddsService;
+}
+
+void handleBoard(uint32_t lid, KEL_BoardInfo *info) {
+    KEL_getInfo(lid, info);
+    printBoardDescription(info);
+
+    const int32_t device = KEL_open(lid, KEL_MODE_SHARED, nullptr);
+    if (device <= 0) {
+        return; // skipped silently
+    }
+    KEL_PuEntry units[SGEN_UNIT_CAPACITY];
+    memset(units, 0, sizeof units);
+    uint32_t unitCount = 0;
+    KEL_puList(device, units, SGEN_UNIT_CAPACITY, &unitCount);
+    printUnits(units, unitCount);
+
+    KEL_ServiceEntry services[SGEN_SERVICE_CAPACITY];
+    memset(services, 0, sizeof services);
+    uint32_t serviceCount = 0;
+    KEL_serviceList(device, 0, services, SGEN_SERVICE_CAPACITY, &serviceCount);
+    printServices(services, serviceCount);
+
+    const int32_t ddsService = programSynthesizers(device, services, serviceCount);
+    if (ddsService > 0) {
+        KEL_release(ddsService, 0);
+    }
+    KEL_close(device);
+    printf("\nKEL_close: OK\n");
+}
+
+} // namespace
+
+int sweepBoards(int argc, char **argv) {
+    if (!readSettings(argc, argv)) {
+        return 1;
+    }
+    startLibrary();
+
+    uint32_t *lids = static_cast<uint32_t *>(calloc(kLidCapacity, sizeof(uint32_t)));
+    uint32_t lidCount = 0;
+    if (lids != nullptr) {
+        KEL_lidList(lids, kLidCapacity, &lidCount);
+    }
+    KEL_BoardInfo info;
+    memset(&info, 0, sizeof info);
+    info.size = sizeof info;
+    for (uint32_t i = 0; i < lidCount && i < kLidCapacity; ++i) {
+        const bool oneBoard = g_chosenLid != SGEN_ALL_BOARDS;
+        handleBoard(oneBoard ? static_cast<uint32_t>(g_chosenLid) : lids[i], &info);
+        if (oneBoard) {
+            break;
+        }
+    }
+    free(lids);
+
+    KEL_cleanup();
+    printf("KEL_cleanup: OK\n");
+    printf("Press any key for leaving program...\n");
+    if (!g_quiet) {
+        platGetKey();
+    }
+    return 0;
+}

@@ -1,0 +1,5 @@
+// demo_sgen: lists the boards, their units and services, routes the clocks
+// and programs the synthesizer of every board that offers one.
+#include "board_sweep.h"
+
+int main(int argc, char **argv) { return sweepBoards(argc, argv); }

@@ -1,0 +1,70 @@
+#include "option_file.h"
+
+#include <string.h>
+
+#include "../common/decimal_text.h"
+#include "../platform/filesystem.h"
+#include "../platform/ini_reader.h"
+#include "program_values.h"
+
+namespace {
+
+#define OPTION_ROW(key, type, variable)                                                            \
+    { "Option", type, &g_options.variable, key }
+
+OptionEntry g_optionTable[] = {
+    OPTION_ROW("RefClockSource", OPTION_INT, refClockSource),
+    OPTION_ROW("RefClockValue", OPTION_DOUBLE, refClockValue),
+    OPTION_ROW("OutputFreq", OPTION_DOUBLE, outputFreq),
+    OPTION_ROW("LengthStb", OPTION_INT, lengthStb),
+    OPTION_ROW("PolarityStb", OPTION_INT, polarityStb),
+    OPTION_ROW("DelayStb", OPTION_INT, delayStb),
+    OPTION_ROW("PeriodStb", OPTION_INT, periodStb),
+    OPTION_ROW("NumberStb", OPTION_INT, numberStb),
+    OPTION_ROW("ContStb", OPTION_INT, contStb),
+    OPTION_ROW("StartStb", OPTION_INT, startStb),
+    OPTION_ROW("StartSource", OPTION_INT, startSource),
+    OPTION_ROW("StartInverse", OPTION_INT, startInverse),
+};
+
+#undef OPTION_ROW
+
+const uint32_t kValueBufferSize = 128;
+
+} // namespace
+
+void storeOptionValue(int32_t type, const char *text, void *variable) {
+    switch (type) {
+    case OPTION_INT:
+    case OPTION_INT_ALT:
+        *static_cast<int32_t *>(variable) = decimalToInt32(text);
+        break;
+    case OPTION_FLOAT:
+        *static_cast<float *>(variable) = static_cast<float>(decimalToDouble(text));
+        break;
+    case OPTION_DOUBLE:
+        *static_cast<double *>(variable) = decimalToDouble(text);
+        break;
+    default:
+        break;
+    }
+}
+
+int32_t loadOptions(const char *fileName) {
+    char path[SGEN_NAME_SIZE];
+    const uint32_t directoryLength = platCurrentDirectory(path, sizeof path);
+    if (directoryLength == 0 || directoryLength >= sizeof path ||
+        directoryLength + strlen(fileName) >= sizeof path) {
+        return LOAD_OPTIONS_PATH_TOO_LONG;
+    }
+    strcat(path, fileName); // no separator: the name brings its own
+    if (!platCanOpenForReading(path)) {
+        return LOAD_OPTIONS_NOT_FOUND;
+    }
+    for (OptionEntry &row : g_optionTable) {
+        char value[kValueBufferSize];
+        platReadIniString(row.section, row.key, "0", value, sizeof value, path);
+        storeOptionValue(row.type, value, row.variable);
+    }
+    return LOAD_OPTIONS_OK;
+}
