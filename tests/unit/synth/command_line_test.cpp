@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../../../synth/command_line.h"
+#include "../../../synth/program_values.h"
+
+namespace {
+
+// Runs the parser on a command line given without the program name.
+int parse(std::vector<std::string> words) {
+    words.insert(words.begin(), "demo_sgen");
+    std::vector<char *> argv;
+    for (std::string &word : words) {
+        argv.push_back(&word[0]);
+    }
+    argv.push_back(nullptr);
+    return parseCommandLine(static_cast<int>(words.size()), argv.data());
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_chosenLid = SGEN_ALL_BOARDS;
+        g_quiet = 0;
+    }
+};
+
+TEST(ConvertLid, FollowsTheUnsignedConversionRules) {
+    EXPECT_EQ(convertLid("3"), 3u);
+    EXPECT_EQ(convertLid("0x10"), 16u);
+    EXPECT_EQ(convertLid("0X1f"), 31u);
+    EXPECT_EQ(convertLid("010"), 8u);
+    EXPECT_EQ(convertLid("  \t42"), 42u);
+    EXPECT_EQ(convertLid("+7"), 7u);
+    EXPECT_EQ(convertLid("12abc"), 12u);
+    EXPECT_EQ(convertLid("019"), 1u); // 9 is no octal digit
+    EXPECT_EQ(convertLid("0x"), 0u);  // no hex digit: the 0 alone converts
+    EXPECT_EQ(convertLid("0xg"), 0u);
+    EXPECT_EQ(convertLid("x"), 0u);
+    EXPECT_EQ(convertLid(""), 0u);
+    EXPECT_EQ(convertLid("- 5"), 0u); // no white space after the sign
+}
+
+TEST(ConvertLid, WrapsNegativeValuesAndSaturatesOverflow) {
+    EXPECT_EQ(convertLid("-1"), 0xFFFFFFFFu);
+    EXPECT_EQ(convertLid("-2"), 0xFFFFFFFEu);
+    EXPECT_EQ(convertLid("-0x10"), 0xFFFFFFF0u);
+    EXPECT_EQ(convertLid("4294967295"), 0xFFFFFFFFu);
+    EXPECT_EQ(convertLid("4294967296"), 0xFFFFFFFFu);
+    EXPECT_EQ(convertLid("99999999999"), 0xFFFFFFFFu);
+    EXPECT_EQ(convertLid("0x123456789"), 0xFFFFFFFFu);
+    EXPECT_EQ(convertLid("-99999999999"), 0xFFFFFFFFu);
+    // Overflow must not wrap in a 64-bit accumulator either.
+    EXPECT_EQ(convertLid("99999999999999999999999999"), 0xFFFFFFFFu);
+}
+
+TEST_F(CommandLine, NoArgumentsMeanEveryBoardWithWaits) {
+    g_chosenLid = 5; // the parser keeps a LID chosen before, as the program starts at -1
+    ASSERT_EQ(parse({}), COMMAND_LINE_OK);
+    EXPECT_STREQ(g_optionFileName, "");
+    EXPECT_EQ(g_quiet, 0);
+}
+
+TEST_F(CommandLine, BoardOptionForms) {
+    for (const std::vector<std::string> &words :
+         {std::vector<std::string>{"-b3"}, {"-B3"}, {"-b", "3"}, {"-B", "3"}}) {
+        g_chosenLid = SGEN_ALL_BOARDS;
+        ASSERT_EQ(parse(words), COMMAND_LINE_OK);
+        EXPECT_EQ(g_chosenLid, 3) << words[0];
+    }
+    ASSERT_EQ(parse({"-b0x10"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_chosenLid, 16);
+    ASSERT_EQ(parse({"-b010"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_chosenLid, 8);
+    ASSERT_EQ(parse({"-bx"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_chosenLid, 0);
+    ASSERT_EQ(parse({"-b99999999999"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_chosenLid, SGEN_ALL_BOARDS);
+    ASSERT_EQ(parse({"-b-1"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_chosenLid, SGEN_ALL_BOARDS);
+}
+
+TEST_F(CommandLine, SeparateBoardValueIsConsumedWhateverItHolds) {
+    ASSERT_EQ(parse({"-b", "-q"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_chosenLid, 0);
+    EXPECT_EQ(g_quiet, 0);
+    ASSERT_EQ(parse({"-b", "my.ini"}), COMMAND_LINE_OK);
+    EXPECT_STREQ(g_optionFileName, "");
+}
+
+TEST_F(CommandLine, QuietAndUnknownOptions) {
+    ASSERT_EQ(parse({"-q"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_quiet, 1);
+    ASSERT_EQ(parse({"-Qxyz"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_quiet, 1);
+    ASSERT_EQ(parse({"-x", "-"}), COMMAND_LINE_OK);
+    EXPECT_EQ(g_quiet, 0);
+    EXPECT_EQ(g_chosenLid, SGEN_ALL_BOARDS);
+    EXPECT_STREQ(g_optionFileName, "");
+}
+
+TEST_F(CommandLine, LaterFileNameReplacesEarlier) {
+    ASSERT_EQ(parse({"/first.ini", "-q", "/second.ini"}), COMMAND_LINE_OK);
+    EXPECT_STREQ(g_optionFileName, "/second.ini");
+}
+
+// Guards against a -b at the end being read past the argument list.
+TEST_F(CommandLine, BoardOptionWithoutValueIsRefused) {
+    EXPECT_EQ(parse({"-q", "-b"}), COMMAND_LINE_MISSING_LID);
+    EXPECT_EQ(g_chosenLid, SGEN_ALL_BOARDS);
+}
+
+// Guards against a long file name overrunning the 260-byte name buffer.
+TEST_F(CommandLine, FileNameLengthLimit) {
+    const std::string fits(259, 'a');
+    ASSERT_EQ(parse({fits}), COMMAND_LINE_OK);
+    EXPECT_EQ(std::string(g_optionFileName), fits);
+    EXPECT_EQ(parse({std::string(260, 'b')}), COMMAND_LINE_NAME_TOO_LONG);
+    EXPECT_EQ(parse({std::string(1000, 'c')}), COMMAND_LINE_NAME_TOO_LONG);
+}
+
+} // namespace
