@@ -11,6 +11,7 @@ A scenario is a folder:
   expected_status  exit status (absent: 0)
   expected_stderr  the whole standard error (absent: not compared)
   expected_trace   the library's call trace (absent: not compared)
+  about            one line: what the scenario shows (not read by the runner)
 
 With KEL_E2E_UPDATE=1 the expected files that exist are rewritten from the
 run instead of compared: review the diff before committing it.
