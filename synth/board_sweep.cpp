@@ -27,7 +27,7 @@ bool readSettings(int argc, char **argv) {
         return false;
     }
     if (g_optionFileName[0] == '\0') {
-        strcpy(g_optionFileName, SGEN_DEFAULT_OPTION_FILE);
+        memcpy(g_optionFileName, SGEN_DEFAULT_OPTION_FILE, sizeof SGEN_DEFAULT_OPTION_FILE);
     }
     const int32_t loaded = loadOptions(g_optionFileName);
     if (loaded == LOAD_OPTIONS_PATH_TOO_LONG) {
@@ -71,7 +71,6 @@ int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t
         // A second entry replaces the kept handle: give the first one back.
         if (ddsService > 0) {
             KEL_release(ddsService, 0);
-            ddsService = 0;
         }
         uint32_t mode = KEL_MODE_EXCLUSIVE;
         ddsService = KEL_capture(device, 0, &mode, services[j].name, kCaptureTimeout);

@@ -68,12 +68,13 @@ int parseCommandLine(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         const char *argument = argv[i];
         if (argument[0] != '-') {
-            if (strlen(argument) >= SGEN_NAME_SIZE) {
+            const size_t length = strlen(argument);
+            if (length >= SGEN_NAME_SIZE) {
                 fprintf(stderr, "demo_sgen: option file name is longer than %d characters\n",
                         SGEN_NAME_SIZE - 1);
                 return COMMAND_LINE_NAME_TOO_LONG;
             }
-            strcpy(g_optionFileName, argument);
+            memcpy(g_optionFileName, argument, length + 1);
         } else if (argument[1] == 'b' || argument[1] == 'B') {
             const char *value = argument + 2;
             if (*value == '\0') {

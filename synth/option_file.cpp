@@ -53,11 +53,13 @@ void storeOptionValue(int32_t type, const char *text, void *variable) {
 int32_t loadOptions(const char *fileName) {
     char path[SGEN_NAME_SIZE];
     const uint32_t directoryLength = platCurrentDirectory(path, sizeof path);
+    const size_t nameLength = strlen(fileName);
     if (directoryLength == 0 || directoryLength >= sizeof path ||
-        directoryLength + strlen(fileName) >= sizeof path) {
+        directoryLength + nameLength >= sizeof path) {
         return LOAD_OPTIONS_PATH_TOO_LONG;
     }
-    strcat(path, fileName); // no separator: the name brings its own
+    memcpy(path + directoryLength, fileName,
+           nameLength + 1); // no separator: the name brings its own
     if (!platCanOpenForReading(path)) {
         return LOAD_OPTIONS_NOT_FOUND;
     }
