@@ -6,7 +6,13 @@ A scenario is a folder:
   args             program arguments, one per line (absent: none)
   stdin            bytes fed as standard input (absent: empty input)
   env              extra environment, KEY=VALUE per line
-  files/           copied into the working directory before the run
+  workdir          a path below the working directory to run in instead;
+                   "@N" makes one whose full path is N characters long
+  files/           copied into the directory the program runs in
+  setup            a bash script run there before the program, for what
+                   files cannot hold (huge or unreadable files...)
+  unprivileged     when present and the tests run as root, the program runs
+                   as user nobody, so that file permissions apply to it
   expected_stdout  the whole standard output
   expected_status  exit status (absent: 0)
   expected_stderr  the whole standard error (absent: not compared)
@@ -20,6 +26,7 @@ import argparse
 import difflib
 import os
 import shlex
+import stat
 import shutil
 import subprocess
 import sys
@@ -33,6 +40,24 @@ def read(path, default=None):
         return default
     with open(path, "rb") as handle:
         return handle.read()
+
+
+def deep_directory(base, wanted):
+    """Creates the directory a workdir file names and returns its path."""
+    if not wanted.startswith("@"):
+        path = os.path.join(base, wanted)
+    else:
+        length = int(wanted[1:])
+        path = base
+        while len(path) < length:
+            step = min(60, length - len(path) - 1)
+            if step < 1:  # one character left: lengthen the previous part instead
+                path += "x"
+                continue
+            path = os.path.join(path, "d" * step)
+        assert len(path) == length, (path, length)
+    os.makedirs(path, exist_ok=True)
+    return path
 
 
 def show_difference(label, expected, actual):
@@ -58,12 +83,23 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="kel-e2e-") as root:
         work = os.path.join(root, "work")
+        os.mkdir(work)
+        run_in = work
+        workdir = read(os.path.join(scenario, "workdir"))
+        if workdir is not None:
+            run_in = deep_directory(work, workdir.decode("utf-8").strip())
         files = os.path.join(scenario, "files")
         if os.path.isdir(files):
-            shutil.copytree(files, work)
-        else:
-            os.mkdir(work)
+            shutil.copytree(files, run_in, dirs_exist_ok=True)
         trace = os.path.join(root, "trace.txt")
+        setup = os.path.join(scenario, "setup")
+        if os.path.exists(setup):
+            subprocess.run(["bash", setup], cwd=run_in, check=True)
+        prefix = []
+        if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
+            # Root reads every file whatever its mode: drop to nobody.
+            os.chmod(root, stat.S_IRWXU | stat.S_IRWXG | stat.S_IRWXO)
+            prefix = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
         environment = dict(os.environ)
         environment["KEL_SIM_TRACE"] = trace
@@ -72,9 +108,9 @@ def main():
                 key, value = line.split("=", 1)
                 environment[key] = value.replace("{work}", work)
 
-        command = shlex.split(options.launcher) + [options.program] + arguments
+        command = prefix + shlex.split(options.launcher) + [options.program] + arguments
         try:
-            run = subprocess.run(command, cwd=work, env=environment, input=feed,
+            run = subprocess.run(command, cwd=run_in, env=environment, input=feed,
                                  capture_output=True, timeout=TIMEOUT_SECONDS)
         except subprocess.TimeoutExpired:
             print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
