@@ -21,9 +21,19 @@ A scenario is a folder:
 
 With KEL_E2E_UPDATE=1 the expected files that exist are rewritten from the
 run instead of compared: review the diff before committing it.
+
+With --windows the program is the Windows build, started through --launcher
+(wine) and the --key-feeder, and compared with the same expected files. The
+differences that belong to the platform are handled in windows_run below and
+nowhere else: paths handed to the program in its environment are in Windows
+form, the deep working directory is as long as Windows sees it, standard
+output and error come in text mode (CRLF), and with --text-encoding the
+expected texts are turned into that encoding before they are compared. The
+expected files are only ever written from a POSIX run.
 """
 import argparse
 import difflib
+import fcntl
 import os
 import shlex
 import stat
@@ -33,6 +43,7 @@ import sys
 import tempfile
 
 TIMEOUT_SECONDS = 30
+UNPRIVILEGED = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
 def read(path, default=None):
@@ -60,6 +71,59 @@ def deep_directory(base, wanted):
     return path
 
 
+class windows_run:
+    """The platform differences of a run of the Windows build."""
+
+    def __init__(self, options):
+        self.launcher = shlex.split(options.launcher)
+        self.feeder = options.key_feeder
+        self.encoding = options.text_encoding
+
+    def path(self, unix_path):
+        """The Windows form of a path, as the program sees it."""
+        if not self.launcher:
+            return unix_path  # started natively: the path is already a Windows one
+        converted = subprocess.run(["winepath", "-w", unix_path], capture_output=True,
+                                   check=True)
+        return converted.stdout.decode("utf-8").rstrip("\r\n")
+
+    def deep_length(self, work, length):
+        """The POSIX length that gives a Windows path of the wanted length."""
+        return length - (len(self.path(work)) - len(work))
+
+    def unprivileged_environment(self):
+        """Wine refuses a prefix that another user owns: nobody gets its own."""
+        if not self.launcher:
+            return {}
+        wine_home = os.path.join(tempfile.gettempdir(), "kel-e2e-wine-nobody")
+        os.makedirs(wine_home, exist_ok=True)
+        shutil.chown(wine_home, "nobody", "nogroup")
+        environment = dict(os.environ, WINEPREFIX=os.path.join(wine_home, "prefix"),
+                           HOME=wine_home)
+        # Made once, before any run, so that what Wine prints while it makes a
+        # prefix never reaches a compared output. Scenarios may run in parallel.
+        with open(os.path.join(wine_home, "lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            if not os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
+                subprocess.run(UNPRIVILEGED + self.launcher + ["wineboot", "-i"],
+                               env=environment, capture_output=True, check=True)
+        return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
+
+    def command(self, program, arguments):
+        feeder = [self.feeder] if self.feeder else []
+        return self.launcher + feeder + [program] + arguments
+
+    @staticmethod
+    def program_text(data):
+        # Text mode writes every "\n" as "\r\n"; this undoes exactly that.
+        return data.replace(b"\r\n", b"\n")
+
+    def expected_text(self, data):
+        if self.encoding is None:
+            return data
+        return data.decode("utf-8", "surrogateescape").encode(self.encoding, "surrogateescape")
+
+
 def show_difference(label, expected, actual):
     print(f"--- {label} differs ---")
     lines = difflib.unified_diff(
@@ -75,7 +139,15 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--scenario", required=True)
     parser.add_argument("--launcher", default="")
+    parser.add_argument("--windows", action="store_true",
+                        help="the program is the Windows build")
+    parser.add_argument("--key-feeder", help="Windows program that feeds standard input")
+    parser.add_argument("--text-encoding", help="encoding of the Windows build's texts")
     options = parser.parse_args()
+    windows = windows_run(options) if options.windows else None
+    if windows and os.environ.get("KEL_E2E_UPDATE") == "1":
+        print("FAIL: expected files are written from the POSIX build only")
+        return 1
 
     scenario = options.scenario
     arguments = (read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines())
@@ -87,7 +159,10 @@ def main():
         run_in = work
         workdir = read(os.path.join(scenario, "workdir"))
         if workdir is not None:
-            run_in = deep_directory(work, workdir.decode("utf-8").strip())
+            wanted = workdir.decode("utf-8").strip()
+            if windows and wanted.startswith("@"):
+                wanted = f"@{windows.deep_length(work, int(wanted[1:]))}"
+            run_in = deep_directory(work, wanted)
         files = os.path.join(scenario, "files")
         if os.path.isdir(files):
             shutil.copytree(files, run_in, dirs_exist_ok=True)
@@ -99,25 +174,35 @@ def main():
         if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
             # Root reads every file whatever its mode: drop to nobody.
             os.chmod(root, stat.S_IRWXU | stat.S_IRWXG | stat.S_IRWXO)
-            prefix = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+            prefix = UNPRIVILEGED
 
         environment = dict(os.environ)
-        environment["KEL_SIM_TRACE"] = trace
+        environment["KEL_SIM_TRACE"] = windows.path(trace) if windows else trace
         for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
             if "=" in line:
                 key, value = line.split("=", 1)
+                if windows and "{work}" in value:
+                    value = value.replace("{work}", windows.path(work))
                 environment[key] = value.replace("{work}", work)
 
-        command = prefix + shlex.split(options.launcher) + [options.program] + arguments
+        if windows:
+            if prefix:
+                environment.update(windows.unprivileged_environment())
+            command = prefix + windows.command(options.program, arguments)
+        else:
+            command = prefix + shlex.split(options.launcher) + [options.program] + arguments
         try:
             run = subprocess.run(command, cwd=run_in, env=environment, input=feed,
                                  capture_output=True, timeout=TIMEOUT_SECONDS)
         except subprocess.TimeoutExpired:
             print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
             return 1
+        stdout, stderr = run.stdout, run.stderr
+        if windows:
+            stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
         actual = {
-            "expected_stdout": run.stdout,
-            "expected_stderr": run.stderr,
+            "expected_stdout": stdout,
+            "expected_stderr": stderr,
             "expected_status": f"{run.returncode}\n".encode(),
             "expected_trace": read(trace, b""),
         }
@@ -138,6 +223,8 @@ def main():
             expected = b"0\n"
         if expected is None:
             continue
+        if windows and name in ("expected_stdout", "expected_stderr"):
+            expected = windows.expected_text(expected)
         if expected != value:
             show_difference(name, expected, value)
             failed = True

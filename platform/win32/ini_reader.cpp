@@ -1,0 +1,53 @@
+#include "../ini_reader.h"
+
+#include <string.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+uint32_t copyDefault(const char *defaultText, char *buffer, uint32_t size) {
+    const char *fallback = defaultText ? defaultText : "";
+    size_t count = strlen(fallback);
+    if (count > size - 1) {
+        count = size - 1;
+    }
+    memcpy(buffer, fallback, count);
+    buffer[count] = '\0';
+    return static_cast<uint32_t>(count);
+}
+
+// The profile reader looks for a name without a full path in the Windows
+// directory, not in the current one: make every path full first.
+bool fullPathOf(const char *path, std::string *full) {
+    const DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (needed == 0) {
+        return false;
+    }
+    full->assign(needed, '\0');
+    const DWORD length = GetFullPathNameA(path, needed, &(*full)[0], nullptr);
+    if (length == 0 || length >= needed) {
+        return false;
+    }
+    full->resize(length);
+    return true;
+}
+
+} // namespace
+
+uint32_t platReadIniString(const char *section, const char *key, const char *defaultText,
+                           char *buffer, uint32_t size, const char *path) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    // A null section or key would make the profile reader list names
+    // instead of reading one value.
+    std::string full;
+    if (section == nullptr || key == nullptr || *key == '\0' || path == nullptr || *path == '\0' ||
+        !fullPathOf(path, &full)) {
+        return copyDefault(defaultText, buffer, size);
+    }
+    return GetPrivateProfileStringA(section, key, defaultText ? defaultText : "", buffer, size,
+                                    full.c_str());
+}

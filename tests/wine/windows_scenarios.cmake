@@ -1,0 +1,11 @@
+# How the end-to-end scenarios run against the Windows build: through the
+# key feeder (a Windows pipe as standard input), with the differences that
+# belong to the platform named to the runner (see run_scenario.py --windows).
+add_subdirectory(${CMAKE_CURRENT_LIST_DIR} ${CMAKE_BINARY_DIR}/tests/wine)
+if(CMAKE_CROSSCOMPILING AND KEL_E2E_LAUNCHER STREQUAL "" AND KEL_WINE_PROGRAM)
+  set(KEL_E2E_LAUNCHER ${KEL_WINE_PROGRAM} CACHE STRING
+      "Command that starts the programs (e.g. wine)" FORCE)
+endif()
+set(KEL_E2E_PLATFORM_ARGS --windows --key-feeder $<TARGET_FILE:key_feeder>)
+# demo_sensors prints Windows-1251 where the POSIX build prints UTF-8.
+set(KEL_E2E_PLATFORM_ARGS_sensors --text-encoding cp1251)
