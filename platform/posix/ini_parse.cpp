@@ -3,17 +3,22 @@
 #include <string.h>
 
 // The rules are those of the Windows profile reader:
-// - lines end at LF (or, in a file without any LF, at CR); white space
-//   around a line is dropped, CR and Ctrl-Z (0x1A) count as white space;
+// - lines end at LF or at CR, so CRLF, LF and lone CR all end a line; white
+//   space around a line is dropped, Ctrl-Z (0x1A) counts as white space;
 // - "[name]" opens a section named by the text up to the last ']' on the
-//   line, taken as it stands; lines before the first section belong to a
-//   section without a name, which no lookup matches;
+//   line, white space around it dropped; lines before the first section
+//   belong to a section without a name, which no lookup matches;
 // - "key = value": white space around the key and the value is dropped; a
 //   line without '=' is a key without a value, which reads as the default;
 // - the first section with the asked name is the only one searched, and its
 //   first line with the asked key wins;
-// - one pair of matching quotes (' or ") around the value is removed;
+// - a value ends at a NUL byte; one pair of matching quotes (' or ")
+//   around it is then removed;
 // - a UTF-8 byte-order mark at the start of the file is skipped.
+// Where the Windows reader goes further, no caller depends on it, and it is
+// left out: it reads UTF-16 files, finds keys before the first section
+// under the empty section name, and strips trailing blanks and quotes from
+// the default text.
 
 namespace {
 
@@ -62,6 +67,11 @@ const char *findLast(Span s, char c) {
 }
 
 uint32_t copyValue(Span value, char *buffer, uint32_t size) {
+    const char *nul = static_cast<const char *>(
+        memchr(value.begin, '\0', static_cast<size_t>(value.end - value.begin)));
+    if (nul) {
+        value.end = nul;
+    }
     const size_t length = static_cast<size_t>(value.end - value.begin);
     if (length >= 2 && (*value.begin == '"' || *value.begin == '\'') &&
         value.end[-1] == *value.begin) {
@@ -81,15 +91,15 @@ enum class Found { no, withoutValue, withValue };
 
 // Finds the key; *value is set when the key has one.
 Found lookup(Span text, Span section, Span key, Span *value) {
-    const bool anyLineFeed = memchr(text.begin, '\n', static_cast<size_t>(text.end - text.begin));
-    const char lineEnd = anyLineFeed ? '\n' : '\r';
     bool inSection = false; // the lines before the first section match nothing
     const char *next = text.begin;
     while (next < text.end) {
-        const char *stop =
-            static_cast<const char *>(memchr(next, lineEnd, static_cast<size_t>(text.end - next)));
-        Span line{next, stop ? stop : text.end};
-        next = stop ? stop + 1 : text.end;
+        const char *stop = next;
+        while (stop < text.end && *stop != '\n' && *stop != '\r') {
+            ++stop;
+        }
+        Span line{next, stop};
+        next = stop < text.end ? stop + 1 : text.end; // CRLF leaves an empty line: skipped
         line = trim(line);
         if (line.begin == line.end) {
             continue;
@@ -100,7 +110,7 @@ Found lookup(Span text, Span section, Span key, Span *value) {
                 if (inSection) {
                     return Found::no; // only the first section of that name counts
                 }
-                inSection = equalNoCase(Span{line.begin + 1, close}, section);
+                inSection = equalNoCase(trim(Span{line.begin + 1, close}), section);
                 continue;
             }
             // A '[' without ']' is an ordinary key line.

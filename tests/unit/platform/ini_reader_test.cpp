@@ -70,7 +70,7 @@ TEST(IniLookup, SectionHeaderForms) {
     EXPECT_EQ(lookup("[Option] trailing\nKey=1\n", "Option", "Key"), "1"); // text after ']' is dropped
     EXPECT_EQ(lookup("[Opt]ion]\nKey=1\n", "Opt]ion", "Key"), "1"); // up to the last ']'
     EXPECT_EQ(lookup("[Option\nKey=1\n", "Option", "Key"), "0");    // no ']': a key line
-    EXPECT_EQ(lookup("[ Option ]\nKey=1\n", " Option ", "Key"), "0"); // asked name is trimmed
+    EXPECT_EQ(lookup("[ Option ]\nKey=1\n", " Option ", "Key"), "1"); // both names are trimmed
 }
 
 // Guards against values longer than the buffer overrunning it.
