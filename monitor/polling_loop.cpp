@@ -1,0 +1,3 @@
+#include "polling_loop.h"
+
+void runMonitor(int32_t) {}
