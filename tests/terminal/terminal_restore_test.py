@@ -25,6 +25,7 @@ FILES = {
 }
 # What the program prints once it waits for keys.
 WAITING = {"sgen": b"Press any key for leaving program...", "sensors": b"Esc"}
+CLOSING_PROMPT = b" . . . "
 
 
 def read_until(master, marker, seconds):
@@ -76,6 +77,10 @@ def run_once(program, kind, ending):
         time.sleep(0.3)
         if ending == "key":
             os.write(master, b"\x1b" if kind == "sensors" else b"x")
+            if kind == "sensors":
+                # Esc ends the monitor; the closing prompt then waits for a key.
+                output += read_until(master, CLOSING_PROMPT, 10)
+                os.write(master, b"x")
         elif ending == "ctrl-c":
             os.write(master, b"\x03")
         else:
