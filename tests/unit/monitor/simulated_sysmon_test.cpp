@@ -50,31 +50,6 @@ TEST_F(SimulatedSysmon, ReadingsMoveFromReadToReadWithTheirRangeKeptAcrossCaptur
     EXPECT_DOUBLE_EQ(reading.maximum, 1.004);
 }
 
-TEST_F(SimulatedSysmon, ConfiguredValuesAndNominalsAreServed) {
-    ASSERT_EQ(start("vrefp = 2.5\nvrefp_drift = -0.5\nnominal_vrefn = -1\n"), 0);
-    const int32_t service = capture();
-    double value = 0.0;
-    KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFP, &value);
-    EXPECT_EQ(value, 2.5);
-    KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFP, &value);
-    EXPECT_EQ(value, 2.0);
-    NominalVoltages nominal = {};
-    KEL_ctrl(service, 0, KELctrl_SYSMON_GETNOMINALS, &nominal);
-    EXPECT_EQ(nominal.vccInt, 1.0);
-    EXPECT_EQ(nominal.vrefN, -1.0);
-}
-
-TEST_F(SimulatedSysmon, ARecordThatIsNotWrittenKeepsWhatItHeld) {
-    ASSERT_EQ(start("temperature_writes = first\n"), 0);
-    const int32_t service = capture();
-    SensorReading reading = {};
-    KEL_ctrl(service, 0, KELctrl_SYSMON_GETTEMP, &reading);
-    EXPECT_EQ(reading.current, 41.5);
-    reading.current = -7.0;
-    EXPECT_EQ(KEL_ctrl(service, 0, KELctrl_SYSMON_GETTEMP, &reading), 0);
-    EXPECT_EQ(reading.current, -7.0);
-}
-
 TEST_F(SimulatedSysmon, RefusesBadValuesAndUnknownCodes) {
     EXPECT_LT(start("vccint = 1.0V\n"), 0);
     EXPECT_LT(start("vccaux_writes = sometimes\n"), 0);
