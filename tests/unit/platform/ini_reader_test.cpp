@@ -82,9 +82,12 @@ TEST(IniLookup, ValueIsCutToTheBufferLessOne) {
               std::string(127, 'd'));
 }
 
-TEST(IniLookup, BinaryContentIsHarmless) {
-    std::string text("[Option]\n\0\0Key\0=1\nKey=2\n", 24);
-    EXPECT_EQ(lookup(text, "Option", "Key"), "2");
+// Guards against a value with a NUL byte reporting more characters than its text holds.
+TEST(IniLookup, NamesAndValuesEndAtANulByte) {
+    EXPECT_EQ(lookup(std::string("[Option]\n\0\0Key\0=1\nKey=2\n", 24), "Option", "Key"), "2");
+    EXPECT_EQ(lookup(std::string("[Option]\nKey\0junk=3\n", 20), "Option", "Key"), "3");
+    EXPECT_EQ(lookup(std::string("[Option]\nKey=12\0\0\x05z\n", 20), "Option", "Key"), "12");
+    EXPECT_EQ(lookup(std::string("[Option]\nKey=\"ab\0c\"\n", 20), "Option", "Key"), "\"ab");
 }
 
 #endif

@@ -221,6 +221,15 @@ TEST_F(SimulatedLibrary, RejectsMalformedConfigurations) {
     }
 }
 
+// Guards against an unreadable configuration silently becoming the default board.
+TEST_F(SimulatedLibrary, ConfigurationThatCannotBeReadIsAnError) {
+    fs::create_directory("kel.ini");
+    testing::internal::CaptureStderr();
+    EXPECT_LT(KEL_init("kel.ini", nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "KEL: kel.ini: the configuration file cannot be read\n");
+}
+
 TEST_F(SimulatedLibrary, InitStatusCanBeInjected) {
     std::ofstream("kel.ini") << "[library]\ninit_status = -5\n";
     EXPECT_EQ(KEL_init("kel.ini", nullptr), -5);
