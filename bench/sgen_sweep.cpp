@@ -30,7 +30,7 @@ std::string tenBoards() {
     return text;
 }
 
-const char *const kOptions = "[Option]\nRefClockSource=4\nRefClockValue=1.0e8\n"
+const char *const kOptions = "[Option]\nRefClockSource=4\nRefClockValue=1.0e9\n"
                              "OutputFreq=7.5e7\nLengthStb=10\nPolarityStb=1\nDelayStb=0\n"
                              "PeriodStb=100\nNumberStb=5\nContStb=0\nStartStb=0\n"
                              "StartSource=0\nStartInverse=0\n";
