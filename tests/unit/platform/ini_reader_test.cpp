@@ -53,7 +53,7 @@ TEST(IniLookup, FirstMatchWins) {
 TEST(IniLookup, MissingSectionKeyOrValueGivesTheDefault) {
     EXPECT_EQ(lookup("[Other]\nKey=1\n", "Option", "Key"), "0");
     EXPECT_EQ(lookup("[Option]\nOther=1\n", "Option", "Key"), "0");
-    EXPECT_EQ(lookup("Key=1\n[Option]\n", "Option", "Key"), "0"); // before any section
+    EXPECT_EQ(lookup("Key=1\n[Option]\n", "Option", "Key"), "0");      // before any section
     EXPECT_EQ(lookup("[Option]\nKey\nKey=2\n", "Option", "Key"), "0"); // a key without '='
     EXPECT_EQ(lookup("", "Option", "Key", 128, "dflt"), "dflt");
     EXPECT_EQ(lookup("[Option]\n;Key=1\n", "Option", "Key"), "0"); // a comment line
@@ -67,9 +67,10 @@ TEST(IniLookup, LineEndsAndByteOrderMark) {
 }
 
 TEST(IniLookup, SectionHeaderForms) {
-    EXPECT_EQ(lookup("[Option] trailing\nKey=1\n", "Option", "Key"), "1"); // text after ']' is dropped
-    EXPECT_EQ(lookup("[Opt]ion]\nKey=1\n", "Opt]ion", "Key"), "1"); // up to the last ']'
-    EXPECT_EQ(lookup("[Option\nKey=1\n", "Option", "Key"), "0");    // no ']': a key line
+    EXPECT_EQ(lookup("[Option] trailing\nKey=1\n", "Option", "Key"),
+              "1");                                                   // text after ']' is dropped
+    EXPECT_EQ(lookup("[Opt]ion]\nKey=1\n", "Opt]ion", "Key"), "1");   // up to the last ']'
+    EXPECT_EQ(lookup("[Option\nKey=1\n", "Option", "Key"), "0");      // no ']': a key line
     EXPECT_EQ(lookup("[ Option ]\nKey=1\n", " Option ", "Key"), "0"); // asked name is trimmed
 }
 

@@ -16,9 +16,10 @@ class OptionFile : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() /
-                     ("sgen-options-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        directory_ =
+            fs::temp_directory_path() /
+            ("sgen-options-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(directory_);
         fs::current_path(directory_);
         g_options = SgenOptions{};
