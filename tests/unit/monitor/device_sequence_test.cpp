@@ -13,7 +13,7 @@
 #include "../../../monitor/device_sequence.h"
 #include "../../../monitor/program_values.h"
 #include "../../../monitor/startup.h"
-#include "temp_directory.h"
+#include "../temp_directory.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "../../../monitor/monitor_flags.h"
 #include "../../../monitor/program_values.h"
-#include "temp_directory.h"
+#include "../temp_directory.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "../../../platform/filesystem.h"
-#include "temp_directory.h"
+#include "../temp_directory.h"
 
 #if !defined(_WIN32)
 

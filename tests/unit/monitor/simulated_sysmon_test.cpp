@@ -5,7 +5,7 @@
 
 #include "../../../board_api/kel_api.h"
 #include "../../../board_api/kel_sysmon.h"
-#include "temp_directory.h"
+#include "../temp_directory.h"
 
 namespace {
 

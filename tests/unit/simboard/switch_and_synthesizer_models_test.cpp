@@ -2,6 +2,8 @@
 // the library's C entry points: what they keep, what they refuse.
 #include <gtest/gtest.h>
 
+#include "../temp_directory.h"
+
 #include <math.h>
 #include <string.h>
 
@@ -20,20 +22,11 @@ namespace fs = std::filesystem;
 
 const uint32_t kBadMode = KELerr_BAD_MODE;
 
-class SwitchAndSynthesizer : public ::testing::Test {
+class SwitchAndSynthesizer : public InTempDirectory {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() /
-                     (std::string("kel-models-") +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(directory_);
-        fs::current_path(directory_);
-    }
     void TearDown() override {
         KEL_cleanup();
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
+        InTempDirectory::TearDown();
     }
     // One board with both services; extra lines go into each section.
     int32_t start(const std::string &fmcLines = "", const std::string &ddsLines = "") {
@@ -49,8 +42,6 @@ protected:
         }
         return KEL_capture(device_, 0, &mode, name, 10000);
     }
-    fs::path previous_;
-    fs::path directory_;
     int32_t device_ = 0;
 };
 

@@ -1,6 +1,6 @@
 // A scratch directory that becomes the current directory for one test.
-#ifndef TESTS_UNIT_MONITOR_TEMP_DIRECTORY_H
-#define TESTS_UNIT_MONITOR_TEMP_DIRECTORY_H
+#ifndef TESTS_UNIT_TEMP_DIRECTORY_H
+#define TESTS_UNIT_TEMP_DIRECTORY_H
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
         directory_ = std::filesystem::temp_directory_path() /
-                     (std::string("kel-monitor-") +
+                     (std::string("kel-unit-") +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(directory_);
         std::filesystem::create_directories(directory_);
