@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -25,15 +26,27 @@ void fillField(char *field, size_t size, const std::string &text, bool terminate
     }
 }
 
-bool readFile(const char *path, std::string *text) {
+enum class FileRead { read, absent, unreadable };
+
+FileRead readFile(const char *path, std::string *text) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return FileRead::absent;
+    }
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return FileRead::unreadable;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return false;
+        return FileRead::unreadable;
     }
     std::ostringstream content;
     content << file.rdbuf();
+    if (file.bad()) {
+        return FileRead::unreadable;
+    }
     *text = content.str();
-    return true;
+    return FileRead::read;
 }
 
 // Builds the boards and their service models; throws ConfigError.
@@ -78,9 +91,14 @@ int32_t Library::init(const char *configFile, int32_t *count) {
         return kBadArgument;
     }
     std::string text;
-    const bool fromFile = readFile(configFile, &text);
+    const FileRead read = readFile(configFile, &text);
+    if (read == FileRead::unreadable) {
+        fprintf(stderr, "KEL: %s: the configuration file cannot be read\n", configFile);
+        return kBadConfiguration;
+    }
+    const bool fromFile = read == FileRead::read;
     if (!fromFile) {
-        text = kDefaultConfiguration;
+        text = kDefaultConfiguration; // no file: the built-in board
     }
     LibraryConfig config;
     try {

@@ -12,9 +12,9 @@
 //   line without '=' is a key without a value, which reads as the default;
 // - the first section with the asked name is the only one searched, and its
 //   first line with the asked key wins;
-// - a value ends at a NUL byte; one pair of matching quotes (' or ")
-//   around it is then removed;
-// - a UTF-8 byte-order mark at the start of the file is skipped.
+// - one pair of matching quotes (' or ") around the value is removed;
+// - a UTF-8 byte-order mark at the start of the file is skipped;
+// - names and values are C strings: each ends at a NUL byte inside it.
 // Where the Windows reader goes further, no caller depends on it, and it is
 // left out: it reads UTF-16 files, finds keys before the first section
 // under the empty section name, and strips trailing blanks and quotes from
@@ -57,6 +57,11 @@ Span trim(Span s) {
 
 Span spanOf(const char *text) { return trim(Span{text, text + strlen(text)}); }
 
+Span upToNul(Span s) {
+    const void *nul = memchr(s.begin, '\0', static_cast<size_t>(s.end - s.begin));
+    return nul ? Span{s.begin, static_cast<const char *>(nul)} : s;
+}
+
 const char *findLast(Span s, char c) {
     for (const char *p = s.end; p > s.begin; --p) {
         if (p[-1] == c) {
@@ -67,11 +72,7 @@ const char *findLast(Span s, char c) {
 }
 
 uint32_t copyValue(Span value, char *buffer, uint32_t size) {
-    const char *nul = static_cast<const char *>(
-        memchr(value.begin, '\0', static_cast<size_t>(value.end - value.begin)));
-    if (nul) {
-        value.end = nul;
-    }
+    value = upToNul(value);
     const size_t length = static_cast<size_t>(value.end - value.begin);
     if (length >= 2 && (*value.begin == '"' || *value.begin == '\'') &&
         value.end[-1] == *value.begin) {
@@ -110,7 +111,7 @@ Found lookup(Span text, Span section, Span key, Span *value) {
                 if (inSection) {
                     return Found::no; // only the first section of that name counts
                 }
-                inSection = equalNoCase(trim(Span{line.begin + 1, close}), section);
+                inSection = equalNoCase(trim(upToNul(Span{line.begin + 1, close})), section);
                 continue;
             }
             // A '[' without ']' is an ordinary key line.
@@ -120,7 +121,7 @@ Found lookup(Span text, Span section, Span key, Span *value) {
         }
         const char *equals = static_cast<const char *>(
             memchr(line.begin, '=', static_cast<size_t>(line.end - line.begin)));
-        const Span name = trim(Span{line.begin, equals ? equals : line.end});
+        const Span name = upToNul(trim(Span{line.begin, equals ? equals : line.end}));
         if (!equalNoCase(name, key)) {
             continue;
         }

@@ -29,7 +29,7 @@ TEST(DecimalToDouble, ReadsDecimalForms) {
     EXPECT_EQ(decimalToDouble(" -2.25"), -2.25);
     EXPECT_EQ(decimalToDouble(".5"), 0.5);
     EXPECT_EQ(decimalToDouble("5."), 5.0);
-    EXPECT_EQ(decimalToDouble("1e"), 1.0);   // an exponent without digits is not taken
+    EXPECT_EQ(decimalToDouble("1e"), 1.0); // an exponent without digits is not taken
     EXPECT_EQ(decimalToDouble("2E+3x"), 2000.0);
     EXPECT_EQ(decimalToDouble("abc"), 0.0);
     EXPECT_EQ(decimalToDouble("."), 0.0);

@@ -53,7 +53,7 @@ TEST(IniLookup, FirstMatchWins) {
 TEST(IniLookup, MissingSectionKeyOrValueGivesTheDefault) {
     EXPECT_EQ(lookup("[Other]\nKey=1\n", "Option", "Key"), "0");
     EXPECT_EQ(lookup("[Option]\nOther=1\n", "Option", "Key"), "0");
-    EXPECT_EQ(lookup("Key=1\n[Option]\n", "Option", "Key"), "0"); // before any section
+    EXPECT_EQ(lookup("Key=1\n[Option]\n", "Option", "Key"), "0");      // before any section
     EXPECT_EQ(lookup("[Option]\nKey\nKey=2\n", "Option", "Key"), "0"); // a key without '='
     EXPECT_EQ(lookup("", "Option", "Key", 128, "dflt"), "dflt");
     EXPECT_EQ(lookup("[Option]\n;Key=1\n", "Option", "Key"), "0"); // a comment line
@@ -67,9 +67,10 @@ TEST(IniLookup, LineEndsAndByteOrderMark) {
 }
 
 TEST(IniLookup, SectionHeaderForms) {
-    EXPECT_EQ(lookup("[Option] trailing\nKey=1\n", "Option", "Key"), "1"); // text after ']' is dropped
-    EXPECT_EQ(lookup("[Opt]ion]\nKey=1\n", "Opt]ion", "Key"), "1"); // up to the last ']'
-    EXPECT_EQ(lookup("[Option\nKey=1\n", "Option", "Key"), "0");    // no ']': a key line
+    EXPECT_EQ(lookup("[Option] trailing\nKey=1\n", "Option", "Key"),
+              "1");                                                   // text after ']' is dropped
+    EXPECT_EQ(lookup("[Opt]ion]\nKey=1\n", "Opt]ion", "Key"), "1");   // up to the last ']'
+    EXPECT_EQ(lookup("[Option\nKey=1\n", "Option", "Key"), "0");      // no ']': a key line
     EXPECT_EQ(lookup("[ Option ]\nKey=1\n", " Option ", "Key"), "1"); // both names are trimmed
 }
 
@@ -82,9 +83,12 @@ TEST(IniLookup, ValueIsCutToTheBufferLessOne) {
               std::string(127, 'd'));
 }
 
-TEST(IniLookup, BinaryContentIsHarmless) {
-    std::string text("[Option]\n\0\0Key\0=1\nKey=2\n", 24);
-    EXPECT_EQ(lookup(text, "Option", "Key"), "2");
+// Guards against a value with a NUL byte reporting more characters than its text holds.
+TEST(IniLookup, NamesAndValuesEndAtANulByte) {
+    EXPECT_EQ(lookup(std::string("[Option]\n\0\0Key\0=1\nKey=2\n", 24), "Option", "Key"), "2");
+    EXPECT_EQ(lookup(std::string("[Option]\nKey\0junk=3\n", 20), "Option", "Key"), "3");
+    EXPECT_EQ(lookup(std::string("[Option]\nKey=12\0\0\x05z\n", 20), "Option", "Key"), "12");
+    EXPECT_EQ(lookup(std::string("[Option]\nKey=\"ab\0c\"\n", 20), "Option", "Key"), "\"ab");
 }
 
 #endif

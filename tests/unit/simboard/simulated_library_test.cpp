@@ -2,6 +2,8 @@
 // programs see it.
 #include <gtest/gtest.h>
 
+#include "../temp_directory.h"
+
 #include <string.h>
 
 #include <filesystem>
@@ -32,20 +34,11 @@ name = SECOND
 open = fail
 )";
 
-class SimulatedLibrary : public ::testing::Test {
+class SimulatedLibrary : public InTempDirectory {
 protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() /
-                     (std::string("kel-sim-") +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(directory_);
-        fs::current_path(directory_);
-    }
     void TearDown() override {
         KEL_cleanup();
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
+        InTempDirectory::TearDown();
     }
     void start(const std::string &configuration) {
         std::ofstream("kel.ini", std::ios::binary) << configuration;
@@ -56,8 +49,6 @@ protected:
     int32_t capture(int32_t device, uint32_t mode, const char *name = "BASEDDS0") {
         return KEL_capture(device, 0, &mode, name, 10000);
     }
-    fs::path previous_;
-    fs::path directory_;
 };
 
 TEST_F(SimulatedLibrary, ServesTheDefaultBoardWithoutAConfigurationFile) {
@@ -219,6 +210,15 @@ TEST_F(SimulatedLibrary, RejectsMalformedConfigurations) {
         EXPECT_LT(KEL_init("kel.ini", nullptr), 0) << text;
         EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("KEL: kel.ini:", 0), 0u) << text;
     }
+}
+
+// Guards against an unreadable configuration silently becoming the default board.
+TEST_F(SimulatedLibrary, ConfigurationThatCannotBeReadIsAnError) {
+    fs::create_directory("kel.ini");
+    testing::internal::CaptureStderr();
+    EXPECT_LT(KEL_init("kel.ini", nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "KEL: kel.ini: the configuration file cannot be read\n");
 }
 
 TEST_F(SimulatedLibrary, InitStatusCanBeInjected) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "../temp_directory.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,26 +14,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // Each test runs in a fresh current directory, as the path is built from it.
-class OptionFile : public ::testing::Test {
+class OptionFile : public InTempDirectory {
 protected:
     void SetUp() override {
-        previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() /
-                     ("sgen-options-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(directory_);
-        fs::current_path(directory_);
+        InTempDirectory::SetUp();
         g_options = SgenOptions{};
     }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
-    }
-    void write(const std::string &name, const std::string &text) {
-        std::ofstream(directory_ / name, std::ios::binary) << text;
-    }
-    fs::path previous_;
-    fs::path directory_;
 };
 
 TEST_F(OptionFile, ReadsEveryKeyByItsType) {

@@ -1,0 +1,159 @@
+#include "device_sequence.h"
+
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "../board_api/kel_api.h"
+#include "../board_api/kel_sysmon.h"
+#include "polling_loop.h"
+#include "program_values.h"
+
+namespace {
+
+const uint32_t kLidCapacity = 16;
+const uint32_t kServiceCapacity = 10;
+const uint32_t kCaptureTimeout = 10000;
+const uint32_t kUnitAttributeDangerous = 0x8;
+
+// Finds the first SYSMON0 among the listed services and captures it.
+// Returns false when the board does not offer it.
+bool captureSystemMonitor(const KEL_ServiceEntry *services, uint32_t count) {
+    for (uint32_t i = 0; i < count && i < kServiceCapacity; ++i) {
+        // The NUL is compared too: "SYSMON01" is another service.
+        if (memcmp(services[i].name, KEL_SERVICE_SYSMON, sizeof KEL_SERVICE_SYSMON) == 0) {
+            uint32_t grantedMode = 0;
+            g_sysmonService = captureService(services[i].name, &grantedMode);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The service list, the capture and the polling loop on the open device.
+SequenceResult monitorDevice() {
+    KEL_ServiceEntry services[kServiceCapacity];
+    memset(services, 0, sizeof services);
+    uint32_t serviceCount = 0;
+    KEL_serviceList(g_device, 0, services, kServiceCapacity, &serviceCount);
+
+    if (!captureSystemMonitor(services, serviceCount)) {
+        printf("ERROR: Служба SYSMON0 не обнаружена!\n");
+        printf("LOG:error\n");
+        printf("LOG: отсутствует узел системного монитора\n");
+        return SEQUENCE_FAILED;
+    }
+    // A handle of 0 was reported as a failed capture: there is nothing to
+    // read through it.
+    if (g_sysmonService <= 0) {
+        return SEQUENCE_FAILED;
+    }
+    runMonitor(g_sysmonService);
+    KEL_release(g_sysmonService, 0);
+    g_sysmonService = 0;
+    return SEQUENCE_MONITORED;
+}
+
+} // namespace
+
+bool unitListBytes(uint32_t count, size_t *bytes) {
+    if (static_cast<uint64_t>(count) > SIZE_MAX / sizeof(KEL_PuEntry)) {
+        return false;
+    }
+    *bytes = static_cast<size_t>(count) * sizeof(KEL_PuEntry);
+    return true;
+}
+
+bool unitNeedsWarning(uint32_t id, uint32_t attributes) {
+    return id < 0x100u || id > 0x1FFu || (attributes & kUnitAttributeDangerous) != 0;
+}
+
+bool checkProgrammableUnit(void) {
+    uint32_t count = 0;
+    KEL_puList(g_device, nullptr, 0, &count);
+
+    KEL_PuEntry *units = nullptr;
+    if (count != 0) {
+        size_t bytes = 0;
+        if (unitListBytes(count, &bytes)) {
+            units = static_cast<KEL_PuEntry *>(malloc(bytes));
+        }
+        if (units == nullptr) {
+            printf("ERROR: No Enough Memory\n\n");
+            return true;
+        }
+    }
+    const uint32_t capacity = count;
+    const int32_t status = KEL_puList(g_device, units, capacity, &count);
+    // Without a buffer there is no first entry to read, whatever the second
+    // call reports.
+    if (status < 0 || count == 0 || units == nullptr) {
+        printf("ERROR: Device doesn't have Programmable Units\n\n");
+        free(units);
+        return true;
+    }
+    const uint32_t id = units[0].id;
+    const uint32_t attributes = units[0].attributes;
+    free(units);
+
+    if (unitNeedsWarning(id, attributes)) {
+        printf("LOG: *******************************************************************\n");
+        printf("LOG: * WARNING: It may by very dangerous to program PuID:%d!!!\n",
+               static_cast<int>(id));
+        printf("LOG: *******************************************************************\n\n");
+    }
+    uint32_t state = 0;
+    KEL_puState(g_device, id, &state);
+    return (state & 0xFFu) != 0;
+}
+
+int32_t captureService(const char *name, uint32_t *grantedMode) {
+    uint32_t mode = KEL_MODE_SHARED;
+    const int32_t handle = KEL_capture(g_device, 0, &mode, name, kCaptureTimeout);
+    if (mode == KEL_MODE_SHARED) {
+        printf("LOG: %s Capture mode: SHARED\n", name);
+    } else if (mode == KEL_MODE_SPY) {
+        printf("ERROR: %s Capture mode: SPY\n", name);
+    }
+    if (handle <= 0) {
+        printf("ERROR: Ошибка захвата службы %s!\n", name);
+    }
+    *grantedMode = mode;
+    return handle;
+}
+
+SequenceResult runDeviceSequence(void) {
+    uint32_t lids[kLidCapacity];
+    memset(lids, 0, sizeof lids);
+    uint32_t lidCount = 0;
+    KEL_lidList(lids, kLidCapacity, &lidCount);
+    if (lidCount == 0) {
+        printf("ERROR: None Board\n");
+        KEL_cleanup();
+        return SEQUENCE_FAILED;
+    }
+    g_chosenLid = static_cast<int32_t>(lids[0]);
+
+    uint32_t openMode = 0;
+    g_device = KEL_open(static_cast<uint32_t>(g_chosenLid), KEL_MODE_SHARED, &openMode);
+    if (openMode == KEL_MODE_SPY) {
+        printf("ERROR: Устройство открыто в режиме SPY\n");
+    }
+    if (g_device <= 0) {
+        printf("ERROR: Can't Open device (LID=%d)\n", g_chosenLid);
+        KEL_cleanup();
+        return SEQUENCE_FAILED;
+    }
+
+    SequenceResult result = SEQUENCE_FAILED;
+    if (checkProgrammableUnit()) {
+        result = monitorDevice();
+    } else {
+        printf("ERROR: Прошивка не загружена!\n");
+    }
+    KEL_close(g_device);
+    g_device = 0;
+    KEL_cleanup();
+    return result;
+}

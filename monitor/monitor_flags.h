@@ -1,0 +1,23 @@
+// demo_sensors' option file: five flags of section "Option", found along
+// the search path (program directory, current directory, PATH).
+#ifndef MONITOR_MONITOR_FLAGS_H
+#define MONITOR_MONITOR_FLAGS_H
+
+#include <stdint.h>
+
+#define MONITOR_OPTION_FILE "demo_sensors.ini"
+#define MONITOR_PATH_SIZE 260 // found path and value buffers
+
+enum ReadFlagsResult {
+    READ_FLAGS_OK = 0,
+    READ_FLAGS_NOT_FOUND = 1,    // no file of that name along the search path
+    READ_FLAGS_PATH_TOO_LONG = 2 // found, but its path does not fit the buffer
+};
+
+// Sets the five flags from the file; on a non-zero result no flag changed.
+int readMonitorFlags(const char *fileName);
+
+// The low 8 bits of a decimal option value: "256" gives 0, "yes" gives 0.
+uint8_t flagFromText(const char *text);
+
+#endif

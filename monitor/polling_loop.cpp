@@ -1,0 +1,70 @@
+#include "polling_loop.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "../board_api/kel_api.h"
+#include "../platform/console.h"
+#include "../platform/system.h"
+#include "program_values.h"
+#include "sensor_table.h"
+
+namespace {
+
+const uint32_t kPassIntervalMs = 1000;
+const int kEscape = 27;
+
+// Statuses are not examined: whatever the record holds after the call is
+// what is shown.
+void readRange(int32_t service, uint32_t code, SysmonRecords *records, SensorReading *into) {
+    KEL_ctrl(service, 0, code, &records->sensor);
+    *into = records->sensor;
+}
+
+void readSensors(int32_t service, SysmonRecords *records) {
+    if (g_flags.temperature) {
+        readRange(service, KELctrl_SYSMON_GETTEMP, records, &g_readings.temperature);
+    }
+    if (g_flags.vccInt) {
+        readRange(service, KELctrl_SYSMON_GETVCCINT, records, &g_readings.vccInt);
+    }
+    if (g_flags.vccAux) {
+        readRange(service, KELctrl_SYSMON_GETVCCAUX, records, &g_readings.vccAux);
+    }
+    if (g_flags.vrefP) {
+        KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFP, &records->vrefP);
+        g_readings.vrefP = records->vrefP;
+    }
+    KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFN, &records->vrefN);
+    g_readings.vrefN = records->vrefN;
+}
+
+// True when the operator pressed Esc; any other key is swallowed.
+bool escapePressed() { return platKeyWaiting() && platGetKey() == kEscape; }
+
+} // namespace
+
+void readNominals(int32_t service, SysmonRecords *records) {
+    KEL_ctrl(service, 0, KELctrl_SYSMON_GETNOMINALS, &records->nominal);
+    g_readings.nominal = records->nominal;
+}
+
+void runPollingPass(int32_t service, SysmonRecords *records) {
+    readSensors(service, records);
+    printSensorTable();
+    // Whoever reads a redirected output sees each table as it is made.
+    fflush(stdout);
+}
+
+void runMonitor(int32_t service) {
+    SysmonRecords records;
+    memset(&records, 0, sizeof records);
+    readNominals(service, &records);
+    for (;;) {
+        runPollingPass(service, &records);
+        platSleepMs(kPassIntervalMs);
+        if (escapePressed() || !g_flags.isMon) {
+            break;
+        }
+    }
+}

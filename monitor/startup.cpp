@@ -1,0 +1,82 @@
+#include "startup.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "../board_api/kel_api.h"
+#include "../platform/console.h"
+#include "../platform/system.h"
+#include "device_sequence.h"
+#include "monitor_flags.h"
+
+namespace {
+
+const int kExitOk = 0;
+const int kExitFailed = 1;
+
+// The options listed here are not read: the text is kept as operators
+// know it.
+void printUsage() {
+    printf("LOG: demo_sensors [option,...]\n");
+    printf("LOG: option:\n");
+    printf("LOG:    -lid<lid>    - lid устройства, по умолчанию -1\n");
+    printf("LOG:    -pu<puid>    - идентификационный номер ПУ, по умолчанию -1\n");
+    printf("LOG:    -keldir<dir> - путь к kel.ini, по умолчанию \"\"\n");
+    printf("LOG:    -f<file>     - ini-файл\n");
+}
+
+// Standard output stays as operators know it; the reason goes to standard
+// error so that scripts can tell what failed.
+bool readFlags() {
+    const int result = readMonitorFlags(MONITOR_OPTION_FILE);
+    if (result == READ_FLAGS_NOT_FOUND) {
+        fprintf(stderr,
+                "demo_sensors: can't find option file '%s' in the program directory, the "
+                "current directory or PATH\n",
+                MONITOR_OPTION_FILE);
+        return false;
+    }
+    if (result == READ_FLAGS_PATH_TOO_LONG) {
+        fprintf(stderr, "demo_sensors: the path of option file '%s' is longer than %d characters\n",
+                MONITOR_OPTION_FILE, MONITOR_PATH_SIZE - 1);
+        return false;
+    }
+    return true;
+}
+
+bool startLibrary() {
+    KEL_displayMode(KEL_DISPLAY_MODE_DEFAULT);
+    int32_t boardCount = 0;
+    if (KEL_init("kel.ini", &boardCount) < 0) {
+        printf("ERROR: Can't Initialize KEL Shell\n");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isHelpRequest(int argc, char **argv) {
+    return argc == 2 && argv[1] != nullptr && strstr(argv[1], "-help") != nullptr;
+}
+
+void waitForKey(void) {
+    printf("Для выхода из программы нажмите любую клавишу . . . \n");
+    platGetKey();
+}
+
+int runSensors(int argc, char **argv) {
+    // The messages are UTF-8 on POSIX, so a system without this locale
+    // prints them just the same.
+    platSetRussianLocale();
+
+    int status = kExitFailed;
+    if (isHelpRequest(argc, argv)) {
+        printUsage();
+        status = kExitOk;
+    } else if (readFlags() && startLibrary()) {
+        status = runDeviceSequence() == SEQUENCE_MONITORED ? kExitOk : kExitFailed;
+    }
+    waitForKey();
+    return status;
+}
