@@ -2,8 +2,25 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The Windows calls already follow the size convention of filesystem.h: the
 // length on success, the size needed (NUL included) when it does not fit.
+
+namespace {
+
+bool wideFromAnsi(const char *text, std::wstring *wide) {
+    const int count = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (count <= 0) {
+        return false;
+    }
+    wide->assign(static_cast<size_t>(count), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, &(*wide)[0], count);
+    wide->resize(static_cast<size_t>(count) - 1);
+    return true;
+}
+
+} // namespace
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     if (buffer == nullptr) {
@@ -31,8 +48,32 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
     if (fileName == nullptr || *fileName == '\0') {
         return 0;
     }
-    if (buffer == nullptr) {
-        size = 0;
+    // Through the wide call: the narrow one may give up on a path longer
+    // than MAX_PATH (Wine's does) instead of returning the size it needs.
+    std::wstring name;
+    if (!wideFromAnsi(fileName, &name)) {
+        return 0;
     }
-    return SearchPathA(nullptr, fileName, nullptr, size, buffer, nullptr);
+    const DWORD needed = SearchPathW(nullptr, name.c_str(), nullptr, 0, nullptr, nullptr);
+    if (needed == 0) {
+        return 0;
+    }
+    std::wstring found(needed, L'\0');
+    const DWORD length = SearchPathW(nullptr, name.c_str(), nullptr, needed, &found[0], nullptr);
+    if (length == 0 || length >= needed) {
+        return 0; // the file went away or moved between the two searches
+    }
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, found.c_str(), static_cast<int>(length),
+                                          nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return 0;
+    }
+    const uint32_t narrowLength = static_cast<uint32_t>(bytes);
+    if (buffer == nullptr || narrowLength + 1 > size) {
+        return narrowLength + 1;
+    }
+    WideCharToMultiByte(CP_ACP, 0, found.c_str(), static_cast<int>(length), buffer, bytes, nullptr,
+                        nullptr);
+    buffer[narrowLength] = '\0';
+    return narrowLength;
 }

@@ -26,7 +26,7 @@ With --windows the program is the Windows build, started through --launcher
 (wine) and the --key-feeder, and compared with the same expected files. The
 differences that belong to the platform are handled in windows_run below and
 nowhere else: paths handed to the program in its environment are in Windows
-form, the deep working directory is as long as Windows sees it, standard
+form (a PATH becomes the Windows search path), the deep working directory is as long as Windows sees it, standard
 output and error come in text mode (CRLF), and with --text-encoding the
 expected texts are turned into that encoding before they are compared. The
 expected files are only ever written from a POSIX run.
@@ -79,13 +79,23 @@ class windows_run:
         self.feeder = options.key_feeder
         self.encoding = options.text_encoding
 
-    def path(self, unix_path):
-        """The Windows form of a path, as the program sees it."""
+    def paths(self, unix_paths):
+        """The Windows forms of paths, as the program sees them."""
         if not self.launcher:
-            return unix_path  # started natively: the path is already a Windows one
-        converted = subprocess.run(["winepath", "-w", unix_path], capture_output=True,
+            return unix_paths  # started natively: the paths are Windows ones already
+        converted = subprocess.run(["winepath", "-w"] + unix_paths, capture_output=True,
                                    check=True)
-        return converted.stdout.decode("utf-8").rstrip("\r\n")
+        return converted.stdout.decode("utf-8").splitlines()
+
+    def path(self, unix_path):
+        return self.paths([unix_path])[0]
+
+    def search_path(self, unix_list):
+        """A scenario's PATH (POSIX directories) as the program's search path.
+        Wine does not take the Unix PATH into the Windows one; WINEPATH is
+        added to it."""
+        directories = self.paths([entry for entry in unix_list.split(":") if entry])
+        return {"WINEPATH" if self.launcher else "PATH": ";".join(directories)}
 
     def deep_length(self, work, length):
         """The POSIX length that gives a Windows path of the wanted length."""
@@ -181,6 +191,9 @@ def main():
         for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
             if "=" in line:
                 key, value = line.split("=", 1)
+                if windows and key == "PATH":
+                    environment.update(windows.search_path(value.replace("{work}", work)))
+                    continue
                 if windows and "{work}" in value:
                     value = value.replace("{work}", windows.path(work))
                 environment[key] = value.replace("{work}", work)

@@ -8,6 +8,41 @@
 #include <fstream>
 #include <string>
 
+#if defined(_WIN32)
+#include <direct.h>
+#include <io.h>
+#include <stdio.h>
+
+// std::filesystem cannot remove a tree whose paths pass MAX_PATH on Windows
+// (tests make such trees); the wide C runtime calls can, given the \\?\ form.
+inline void removeDeepTree(const std::wstring &path) {
+    struct _wfinddata_t found;
+    const intptr_t search = _wfindfirst((path + L"\\*").c_str(), &found);
+    if (search != -1) {
+        do {
+            const std::wstring name = found.name;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring child = path + L"\\" + name;
+            if (found.attrib & _A_SUBDIR) {
+                removeDeepTree(child);
+            } else {
+                _wremove(child.c_str());
+            }
+        } while (_wfindnext(search, &found) == 0);
+        _findclose(search);
+    }
+    _wrmdir(path.c_str());
+}
+
+inline void removeTree(const std::filesystem::path &path) {
+    removeDeepTree(L"\\\\?\\" + std::filesystem::absolute(path).wstring());
+}
+#else
+inline void removeTree(const std::filesystem::path &path) { std::filesystem::remove_all(path); }
+#endif
+
 class InTempDirectory : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -15,13 +50,13 @@ protected:
         directory_ = std::filesystem::temp_directory_path() /
                      (std::string("kel-unit-") +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(directory_);
+        removeTree(directory_);
         std::filesystem::create_directories(directory_);
         std::filesystem::current_path(directory_);
     }
     void TearDown() override {
         std::filesystem::current_path(previous_);
-        std::filesystem::remove_all(directory_);
+        removeTree(directory_);
     }
     static void write(const std::filesystem::path &path, const std::string &text) {
         std::ofstream(path, std::ios::binary) << text;

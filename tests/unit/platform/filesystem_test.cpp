@@ -3,32 +3,16 @@
 #include <string.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "../../../platform/filesystem.h"
+#include "../temp_directory.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class Filesystem : public ::testing::Test {
-protected:
-    void SetUp() override {
-        previous_ = fs::current_path();
-        directory_ = fs::temp_directory_path() /
-                     ("kel-fs-" +
-                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::create_directories(directory_);
-        fs::current_path(directory_);
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        fs::remove_all(directory_);
-    }
-    fs::path previous_;
-    fs::path directory_;
-};
+using Filesystem = InTempDirectory;
 
 TEST_F(Filesystem, CurrentDirectoryAndItsSizeWhenTheBufferIsShort) {
     char buffer[4096];
@@ -43,7 +27,7 @@ TEST_F(Filesystem, CurrentDirectoryAndItsSizeWhenTheBufferIsShort) {
 }
 
 TEST_F(Filesystem, OnlyFilesCanBeOpenedForReading) {
-    std::ofstream("present.ini") << "[Option]\n";
+    write("present.ini", "[Option]\n");
     fs::create_directory("folder.ini");
     EXPECT_TRUE(platCanOpenForReading("present.ini"));
     EXPECT_FALSE(platCanOpenForReading("folder.ini"));
@@ -57,7 +41,7 @@ TEST_F(Filesystem, SearchFindsAFileInTheCurrentDirectory) {
     char buffer[4096];
     EXPECT_EQ(platSearchPath(name.c_str(), buffer, sizeof buffer), 0u);
 
-    std::ofstream(name) << "[Option]\n";
+    write(name, "[Option]\n");
     const uint32_t length = platSearchPath(name.c_str(), buffer, sizeof buffer);
     ASSERT_GT(length, 0u);
     EXPECT_EQ(length, strlen(buffer));

@@ -4,15 +4,12 @@
 // the two readers disagree.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "../../../platform/ini_reader.h"
+#include "../temp_directory.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 struct IniCase {
     const char *what;
@@ -24,24 +21,15 @@ struct IniCase {
     const char *defaultText = "0";
 };
 
-class IniFile : public ::testing::Test {
+class IniFile : public InTempDirectory {
 protected:
-    void SetUp() override {
-        directory_ = fs::temp_directory_path() /
-                     ("kel-ini-" +
-                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::create_directories(directory_);
-    }
-    void TearDown() override { fs::remove_all(directory_); }
-
-    std::string write(const std::string &text, const char *name = "case.ini") {
-        const fs::path path = directory_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
+    std::string file(const std::string &text, const char *name = "case.ini") {
+        write(directory_ / name, text);
+        return (directory_ / name).string();
     }
 
     void check(const IniCase &row) {
-        const std::string path = write(row.text);
+        const std::string path = file(row.text);
         char buffer[8192];
         memset(buffer, '#', sizeof buffer);
         const uint32_t length = platReadIniString(row.section, row.key, row.defaultText, buffer,
@@ -50,8 +38,6 @@ protected:
         EXPECT_EQ(length, strlen(row.expected)) << row.what;
         EXPECT_EQ(buffer[row.size], '#') << row.what << ": wrote past the buffer";
     }
-
-    fs::path directory_;
 };
 
 TEST_F(IniFile, NamesMatchWithoutRegardToCase) {
@@ -188,14 +174,9 @@ TEST_F(IniFile, MissingOrUnreadableFileGivesTheDefault) {
 // Guards against a bare file name being looked up anywhere but in the
 // current directory (the Windows profile reader's own rule).
 TEST_F(IniFile, RelativePathIsTakenFromTheCurrentDirectory) {
-    write("[Option]\nKey=8\n", "relative.ini");
-    const fs::path previous = fs::current_path();
-    fs::current_path(directory_);
+    file("[Option]\nKey=8\n", "relative.ini");
     char buffer[16];
-    const uint32_t length =
-        platReadIniString("Option", "Key", "0", buffer, sizeof buffer, "relative.ini");
-    fs::current_path(previous);
-    EXPECT_EQ(length, 1u);
+    EXPECT_EQ(platReadIniString("Option", "Key", "0", buffer, sizeof buffer, "relative.ini"), 1u);
     EXPECT_STREQ(buffer, "8");
 }
 
