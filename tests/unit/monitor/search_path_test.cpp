@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "../temp_directory.h"
 
 #if !defined(_WIN32)
+#include <unistd.h>
 
 namespace {
 
