@@ -6,10 +6,18 @@ if(NOT GTest_FOUND)
   set(KEL_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
       "GoogleTest sources, used when no installed GoogleTest fits the target")
   if(NOT EXISTS ${KEL_GOOGLETEST_SOURCE}/CMakeLists.txt)
-    message(FATAL_ERROR
-      "GoogleTest not found for this target. Set KEL_GOOGLETEST_SOURCE to its "
-      "sources, point CMAKE_PREFIX_PATH at an installed build, or configure with "
-      "-DKEL_BUILD_TESTS=OFF.")
+    # A cross build in CI must not lose its tests silently; a Visual Studio
+    # machine may just not have GoogleTest.
+    if(CMAKE_CROSSCOMPILING)
+      set(severity FATAL_ERROR)
+    else()
+      set(severity WARNING)
+    endif()
+    message(${severity}
+      "GoogleTest not found for this target: unit tests are not built. Set "
+      "KEL_GOOGLETEST_SOURCE to its sources or point CMAKE_PREFIX_PATH at an "
+      "installed build.")
+    return()
   endif()
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -33,7 +33,6 @@ expected files are only ever written from a POSIX run.
 """
 import argparse
 import difflib
-import fcntl
 import os
 import shlex
 import stat
@@ -112,6 +111,7 @@ class windows_run:
                            HOME=wine_home)
         # Made once, before any run, so that what Wine prints while it makes a
         # prefix never reaches a compared output. Scenarios may run in parallel.
+        import fcntl  # POSIX only, as Wine is
         with open(os.path.join(wine_home, "lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
             if not os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
