@@ -77,6 +77,7 @@ class windows_run:
         self.launcher = shlex.split(options.launcher)
         self.feeder = options.key_feeder
         self.encoding = options.text_encoding
+        self.program = os.path.abspath(options.program)
 
     def paths(self, unix_paths):
         """The Windows forms of paths, as the program sees them."""
@@ -119,9 +120,11 @@ class windows_run:
                                env=environment, capture_output=True, check=True)
         return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
 
-    def command(self, program, arguments):
+    def command(self, arguments):
+        # The feeder starts the program by the Windows form of its path, as a
+        # Windows shell would; that is also what the program gets as argv[0].
         feeder = [self.feeder] if self.feeder else []
-        return self.launcher + feeder + [program] + arguments
+        return self.launcher + feeder + [self.program] + arguments
 
     @staticmethod
     def program_text(data):
@@ -187,7 +190,11 @@ def main():
             prefix = UNPRIVILEGED
 
         environment = dict(os.environ)
-        environment["KEL_SIM_TRACE"] = windows.path(trace) if windows else trace
+        if windows:
+            # One conversion for all three: each start of winepath costs.
+            trace_path, work_path, windows.program = windows.paths(
+                [trace, work, windows.program])
+        environment["KEL_SIM_TRACE"] = trace_path if windows else trace
         for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
             if "=" in line:
                 key, value = line.split("=", 1)
@@ -195,13 +202,13 @@ def main():
                     environment.update(windows.search_path(value.replace("{work}", work)))
                     continue
                 if windows and "{work}" in value:
-                    value = value.replace("{work}", windows.path(work))
+                    value = value.replace("{work}", work_path)
                 environment[key] = value.replace("{work}", work)
 
         if windows:
             if prefix:
                 environment.update(windows.unprivileged_environment())
-            command = prefix + windows.command(options.program, arguments)
+            command = prefix + windows.command(arguments)
         else:
             command = prefix + shlex.split(options.launcher) + [options.program] + arguments
         try:
