@@ -18,6 +18,21 @@
 #define KEL_API __attribute__((visibility("default")))
 #endif
 
+/* The board library's calling convention. Only 32-bit x86 Windows has more
+ * than one for C functions: a vendor KEL.dll there is built either cdecl or
+ * stdcall, and the programs must call it the way it was built (the build's
+ * KEL_CALLING_CONVENTION setting defines KEL_STDCALL for stdcall). Every
+ * other target has a single convention and the macro is empty. */
+#if defined(_WIN32) && !defined(_WIN64) && (defined(_M_IX86) || defined(__i386__))
+#if defined(KEL_STDCALL)
+#define KEL_CALL __stdcall
+#else
+#define KEL_CALL __cdecl
+#endif
+#else
+#define KEL_CALL
+#endif
+
 /* A control call failed when its status AND this mask is non-zero:
  * bits 16 to 18 carry information, not failure. */
 #define KEL_STATUS_MASK 0xFFF8FFFFu
@@ -86,25 +101,26 @@ static_assert(offsetof(KEL_ServiceEntry, attributes) == 16, "attributes at 16");
 extern "C" {
 #endif
 
-KEL_API int32_t KEL_displayMode(int32_t mode);
-KEL_API int32_t KEL_init(const char *configFile, int32_t *count);
-KEL_API int32_t KEL_lidList(uint32_t *lids, uint32_t capacity, uint32_t *count);
-KEL_API int32_t KEL_getInfo(uint32_t lid, KEL_BoardInfo *info);
+KEL_API int32_t KEL_CALL KEL_displayMode(int32_t mode);
+KEL_API int32_t KEL_CALL KEL_init(const char *configFile, int32_t *count);
+KEL_API int32_t KEL_CALL KEL_lidList(uint32_t *lids, uint32_t capacity, uint32_t *count);
+KEL_API int32_t KEL_CALL KEL_getInfo(uint32_t lid, KEL_BoardInfo *info);
 /* Returns the device handle (greater than 0) or a failure; grantedMode may be null. */
-KEL_API int32_t KEL_open(uint32_t lid, uint32_t mode, uint32_t *grantedMode);
+KEL_API int32_t KEL_CALL KEL_open(uint32_t lid, uint32_t mode, uint32_t *grantedMode);
 /* list may be null with capacity 0 to ask for the count only. */
-KEL_API int32_t KEL_puList(int32_t device, KEL_PuEntry *list, uint32_t capacity, uint32_t *count);
-KEL_API int32_t KEL_puState(int32_t device, uint32_t puId, uint32_t *state);
-KEL_API int32_t KEL_serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry *list,
-                                uint32_t capacity, uint32_t *count);
+KEL_API int32_t KEL_CALL KEL_puList(int32_t device, KEL_PuEntry *list, uint32_t capacity,
+                                    uint32_t *count);
+KEL_API int32_t KEL_CALL KEL_puState(int32_t device, uint32_t puId, uint32_t *state);
+KEL_API int32_t KEL_CALL KEL_serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry *list,
+                                         uint32_t capacity, uint32_t *count);
 /* Returns the service handle (greater than 0) or a failure; *mode is the
  * requested mode in and the granted mode out. */
-KEL_API int32_t KEL_capture(int32_t device, uint32_t reserved, uint32_t *mode, const char *name,
-                            uint32_t timeout);
-KEL_API int32_t KEL_ctrl(int32_t service, uint32_t reserved, uint32_t code, void *record);
-KEL_API int32_t KEL_release(int32_t service, uint32_t reserved);
-KEL_API int32_t KEL_close(int32_t device);
-KEL_API int32_t KEL_cleanup(void);
+KEL_API int32_t KEL_CALL KEL_capture(int32_t device, uint32_t reserved, uint32_t *mode,
+                                     const char *name, uint32_t timeout);
+KEL_API int32_t KEL_CALL KEL_ctrl(int32_t service, uint32_t reserved, uint32_t code, void *record);
+KEL_API int32_t KEL_CALL KEL_release(int32_t service, uint32_t reserved);
+KEL_API int32_t KEL_CALL KEL_close(int32_t device);
+KEL_API int32_t KEL_CALL KEL_cleanup(void);
 
 #ifdef __cplusplus
 }

@@ -46,20 +46,20 @@ void traceSafely(const std::string &line) {
 
 extern "C" {
 
-KEL_API int32_t KEL_displayMode(int32_t mode) {
+KEL_API int32_t KEL_CALL KEL_displayMode(int32_t mode) {
     const int32_t status = guarded([&] { return theLibrary().displayMode(mode); });
     traceSafely(formatText("KEL_displayMode(0x%x)", static_cast<uint32_t>(mode)) + result(status));
     return status;
 }
 
-KEL_API int32_t KEL_init(const char *configFile, int32_t *count) {
+KEL_API int32_t KEL_CALL KEL_init(const char *configFile, int32_t *count) {
     const int32_t status = guarded([&] { return theLibrary().init(configFile, count); });
     traceSafely("KEL_init(" + sim::quotedText(configFile, 260) + ", " + pointerWord(count) + ")" +
                 result(status));
     return status;
 }
 
-KEL_API int32_t KEL_lidList(uint32_t *lids, uint32_t capacity, uint32_t *count) {
+KEL_API int32_t KEL_CALL KEL_lidList(uint32_t *lids, uint32_t capacity, uint32_t *count) {
     const int32_t status = guarded([&] { return theLibrary().lidList(lids, capacity, count); });
     traceSafely(
         formatText("KEL_lidList(%s, %u, %s)", pointerWord(lids), capacity, pointerWord(count)) +
@@ -67,13 +67,13 @@ KEL_API int32_t KEL_lidList(uint32_t *lids, uint32_t capacity, uint32_t *count) 
     return status;
 }
 
-KEL_API int32_t KEL_getInfo(uint32_t lid, KEL_BoardInfo *info) {
+KEL_API int32_t KEL_CALL KEL_getInfo(uint32_t lid, KEL_BoardInfo *info) {
     const int32_t status = guarded([&] { return theLibrary().getInfo(lid, info); });
     traceSafely(formatText("KEL_getInfo(%u, %s)", lid, pointerWord(info)) + result(status));
     return status;
 }
 
-KEL_API int32_t KEL_open(uint32_t lid, uint32_t mode, uint32_t *grantedMode) {
+KEL_API int32_t KEL_CALL KEL_open(uint32_t lid, uint32_t mode, uint32_t *grantedMode) {
     const int32_t handle = guarded([&] { return theLibrary().open(lid, mode, grantedMode); });
     traceSafely(formatText("KEL_open(%u, %u, %s)", lid, mode, pointerWord(grantedMode)) +
                 handleResult(handle) +
@@ -81,7 +81,8 @@ KEL_API int32_t KEL_open(uint32_t lid, uint32_t mode, uint32_t *grantedMode) {
     return handle;
 }
 
-KEL_API int32_t KEL_puList(int32_t device, KEL_PuEntry *list, uint32_t capacity, uint32_t *count) {
+KEL_API int32_t KEL_CALL KEL_puList(int32_t device, KEL_PuEntry *list, uint32_t capacity,
+                                    uint32_t *count) {
     const int32_t status =
         guarded([&] { return theLibrary().puList(device, list, capacity, count); });
     traceSafely(formatText("KEL_puList(%d, %s, %u, %s)", device, pointerWord(list), capacity,
@@ -90,7 +91,7 @@ KEL_API int32_t KEL_puList(int32_t device, KEL_PuEntry *list, uint32_t capacity,
     return status;
 }
 
-KEL_API int32_t KEL_puState(int32_t device, uint32_t puId, uint32_t *state) {
+KEL_API int32_t KEL_CALL KEL_puState(int32_t device, uint32_t puId, uint32_t *state) {
     const uint32_t before = state ? *state : 0;
     const int32_t status = guarded([&] { return theLibrary().puState(device, puId, state); });
     traceSafely(formatText("KEL_puState(%d, 0x%x, %s)", device, puId,
@@ -99,8 +100,8 @@ KEL_API int32_t KEL_puState(int32_t device, uint32_t puId, uint32_t *state) {
     return status;
 }
 
-KEL_API int32_t KEL_serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry *list,
-                                uint32_t capacity, uint32_t *count) {
+KEL_API int32_t KEL_CALL KEL_serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry *list,
+                                         uint32_t capacity, uint32_t *count) {
     const int32_t status =
         guarded([&] { return theLibrary().serviceList(device, reserved, list, capacity, count); });
     traceSafely(formatText("KEL_serviceList(%d, %u, %s, %u, %s)", device, reserved,
@@ -109,8 +110,8 @@ KEL_API int32_t KEL_serviceList(int32_t device, uint32_t reserved, KEL_ServiceEn
     return status;
 }
 
-KEL_API int32_t KEL_capture(int32_t device, uint32_t reserved, uint32_t *mode, const char *name,
-                            uint32_t timeout) {
+KEL_API int32_t KEL_CALL KEL_capture(int32_t device, uint32_t reserved, uint32_t *mode,
+                                     const char *name, uint32_t timeout) {
     const std::string asked = mode ? formatText("%u", *mode) : std::string("null");
     const int32_t handle =
         guarded([&] { return theLibrary().capture(device, reserved, mode, name); });
@@ -120,7 +121,7 @@ KEL_API int32_t KEL_capture(int32_t device, uint32_t reserved, uint32_t *mode, c
     return handle;
 }
 
-KEL_API int32_t KEL_ctrl(int32_t service, uint32_t reserved, uint32_t code, void *record) {
+KEL_API int32_t KEL_CALL KEL_ctrl(int32_t service, uint32_t reserved, uint32_t code, void *record) {
     // The record is traced as sent and, when the call changed it, as returned.
     size_t size = 0;
     guarded([&] {
@@ -145,19 +146,19 @@ KEL_API int32_t KEL_ctrl(int32_t service, uint32_t reserved, uint32_t code, void
     return status;
 }
 
-KEL_API int32_t KEL_release(int32_t service, uint32_t reserved) {
+KEL_API int32_t KEL_CALL KEL_release(int32_t service, uint32_t reserved) {
     const int32_t status = guarded([&] { return theLibrary().release(service, reserved); });
     traceSafely(formatText("KEL_release(%d, %u)", service, reserved) + result(status));
     return status;
 }
 
-KEL_API int32_t KEL_close(int32_t device) {
+KEL_API int32_t KEL_CALL KEL_close(int32_t device) {
     const int32_t status = guarded([&] { return theLibrary().close(device); });
     traceSafely(formatText("KEL_close(%d)", device) + result(status));
     return status;
 }
 
-KEL_API int32_t KEL_cleanup(void) {
+KEL_API int32_t KEL_CALL KEL_cleanup(void) {
     const int32_t status = guarded([&] { return theLibrary().cleanup(); });
     traceSafely(std::string("KEL_cleanup()") + result(status));
     return status;
