@@ -21,24 +21,26 @@ const size_t kPathLimit = 260;
 
 const EntryShape kDisplayMode{"KEL_displayMode", false, {{"mode", kX, 0, -1}}};
 const EntryShape kInit{
-    "KEL_init", false, {{"configFile", kT, kPathLimit, -1}, {"count", kB, sizeof(int32_t), -1}}};
+    "KEL_init",
+    false,
+    {{"configFile", kT, kPathLimit, -1}, {"count", kB, sizeof(int32_t), -1, false}}};
 const EntryShape kLidList{"KEL_lidList",
                           false,
-                          {{"lids", kB, sizeof(uint32_t), 1},
+                          {{"lids", kB, sizeof(uint32_t), 1, false},
                            {"capacity", kU, 0, -1},
-                           {"count", kB, sizeof(uint32_t), -1}}};
+                           {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kGetInfo{
     "KEL_getInfo", false, {{"lid", kU, 0, -1}, {"info", kB, sizeof(KEL_BoardInfo), -1}}};
 const EntryShape kOpen{
     "KEL_open",
     true,
-    {{"lid", kU, 0, -1}, {"mode", kU, 0, -1}, {"grantedMode", kB, sizeof(uint32_t), -1}}};
+    {{"lid", kU, 0, -1}, {"mode", kU, 0, -1}, {"grantedMode", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kPuList{"KEL_puList",
                          false,
                          {{"device", kS, 0, -1},
-                          {"list", kB, sizeof(KEL_PuEntry), 2},
+                          {"list", kB, sizeof(KEL_PuEntry), 2, false},
                           {"capacity", kU, 0, -1},
-                          {"count", kB, sizeof(uint32_t), -1}}};
+                          {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kPuState{
     "KEL_puState",
     false,
@@ -47,9 +49,9 @@ const EntryShape kServiceList{"KEL_serviceList",
                               false,
                               {{"device", kS, 0, -1},
                                {"reserved", kU, 0, -1},
-                               {"list", kB, sizeof(KEL_ServiceEntry), 3},
+                               {"list", kB, sizeof(KEL_ServiceEntry), 3, false},
                                {"capacity", kU, 0, -1},
-                               {"count", kB, sizeof(uint32_t), -1}}};
+                               {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kCapture{"KEL_capture",
                           true,
                           {{"device", kS, 0, -1},
@@ -156,13 +158,18 @@ void noteWrites(Call *live) {
 }
 
 bool sameCall(const Call &live, const Call &recorded) {
-    if (live.entry != recorded.entry || live.arguments.size() != recorded.arguments.size()) {
+    const EntryShape *shape = findEntryShape(live.entry);
+    if (shape == nullptr || live.entry != recorded.entry ||
+        live.arguments.size() != shape->arguments.size() ||
+        recorded.arguments.size() != shape->arguments.size()) {
         return false;
     }
     for (size_t i = 0; i < live.arguments.size(); ++i) {
         const Value &a = live.arguments[i];
         const Value &b = recorded.arguments[i];
-        if (a.kind != b.kind || a.number != b.number || a.text != b.text || a.before != b.before) {
+        const bool compareBytes = shape->arguments.begin()[i].readByLibrary;
+        if (a.kind != b.kind || a.number != b.number || a.text != b.text ||
+            a.before.size() != b.before.size() || (compareBytes && a.before != b.before)) {
             return false;
         }
     }

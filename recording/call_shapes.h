@@ -30,6 +30,10 @@ struct ArgumentShape {
     ArgumentKind kind;
     size_t size;
     int countOf;
+    // False for a buffer the library only writes: what it held before is
+    // whatever the caller left there (not always initialised), so a replay
+    // does not compare it.
+    bool readByLibrary = true;
 };
 
 struct EntryShape {
@@ -70,7 +74,8 @@ Call describeCall(const EntryShape &shape, std::initializer_list<Argument> argum
 void noteWrites(Call *live);
 
 // True when a live call is the recorded one: the same entry point, numbers,
-// texts and bytes before the call; pointers compare only as null or not.
+// texts and the bytes before the call of each buffer the library reads;
+// pointers compare only as null or not.
 bool sameCall(const Call &live, const Call &recorded);
 
 // Writes what the recorded call wrote into the live call's buffers. The

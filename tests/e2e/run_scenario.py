@@ -147,6 +147,58 @@ def show_difference(label, expected, actual):
                           for line in lines)
 
 
+def empty_library_configuration(run_in):
+    """Leaves the simulated library nothing to answer from: its configuration
+    files are emptied (an empty one describes no board) and an empty kel.ini
+    stands where none was. Which file demo_sgen names to the library does not
+    change: kel_sgen.ini stays where it was, with its mode."""
+    for name in ("kel.ini", "kel_sgen.ini"):
+        path = os.path.join(run_in, name)
+        if os.path.isfile(path) or (name == "kel.ini" and not os.path.lexists(path)):
+            with open(path, "wb"):
+                pass
+
+
+def round_trip_legs(options, windows, root, run_in):
+    """The two runs of a round trip: the recorder in front of the simulated
+    library as the scenario configures it, then the simulator replaying that
+    recording with no configuration. Each leg is (name, environment, program
+    as started, preparation)."""
+    session = os.path.join(root, "session.kelrec")
+    program_directory = os.path.dirname(os.path.abspath(options.program))
+    if windows:
+        # Windows loads KEL.dll from the program's own directory first: the
+        # program runs from a copy beside the recorder.
+        recorded = os.path.join(root, "recorded")
+        os.mkdir(recorded)
+        program = os.path.join(recorded, os.path.basename(options.program))
+        shutil.copy2(options.program, program)
+        shutil.copy2(os.path.join(options.round_trip, "KEL.dll"), recorded)
+        os.chmod(recorded, 0o755)
+        real, session_path, program = windows.paths(
+            [os.path.join(program_directory, "KEL.dll"), session, program])
+        record = {"KEL_REAL_LIBRARY": real, "KEL_RECORD": session_path}
+        replay = {"KEL_REPLAY": session_path}
+        return [("recorded", record, program, None),
+                ("replayed", replay, windows.program, empty_library_configuration)]
+    library_path = os.pathsep.join(
+        [os.path.abspath(options.round_trip)] +
+        [entry for entry in os.environ.get("LD_LIBRARY_PATH", "").split(os.pathsep) if entry])
+    record = {"LD_LIBRARY_PATH": library_path,
+              "KEL_REAL_LIBRARY": os.path.join(program_directory, "libKEL.so"),
+              "KEL_RECORD": session}
+    program = os.path.abspath(options.program)
+    return [("recorded", record, program, None),
+            ("replayed", {"KEL_REPLAY": session}, program, empty_library_configuration)]
+
+
+def without_library_lines(text):
+    """Standard error without the simulated library's own lines ("KEL: ..."),
+    which come from reading a configuration that a replay never reads."""
+    return b"".join(line for line in text.splitlines(keepends=True)
+                    if not line.startswith(b"KEL: "))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -156,6 +208,9 @@ def main():
                         help="the program is the Windows build")
     parser.add_argument("--key-feeder", help="Windows program that feeds standard input")
     parser.add_argument("--text-encoding", help="encoding of the Windows build's texts")
+    parser.add_argument("--round-trip", metavar="RECORDER_DIRECTORY",
+                        help="run with the recording library of this directory in front of the "
+                             "simulated one, then replay the recording, comparing both runs")
     options = parser.parse_args()
     windows = windows_run(options) if options.windows else None
     if windows and os.environ.get("KEL_E2E_UPDATE") == "1":
@@ -163,8 +218,15 @@ def main():
         return 1
 
     scenario = options.scenario
+    if options.round_trip and os.environ.get("KEL_E2E_UPDATE") == "1":
+        print("round trips compare only")
+        return 0
     arguments = (read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines())
     feed = read(os.path.join(scenario, "stdin"), b"")
+    scenario_environment = read(os.path.join(scenario, "env"), b"").decode("utf-8")
+    if options.round_trip and "KEL_REPLAY=" in scenario_environment:
+        print("the scenario replays a recording of its own: no round trip")
+        return 77
 
     with tempfile.TemporaryDirectory(prefix="kel-e2e-") as root:
         work = os.path.join(root, "work")
@@ -195,7 +257,7 @@ def main():
             trace_path, work_path, windows.program = windows.paths(
                 [trace, work, windows.program])
         environment["KEL_SIM_TRACE"] = trace_path if windows else trace
-        for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
+        for line in scenario_environment.splitlines():
             if "=" in line:
                 key, value = line.split("=", 1)
                 if windows and key == "PATH":
@@ -204,31 +266,41 @@ def main():
                 if windows and "{work}" in value:
                     value = value.replace("{work}", work_path)
                 environment[key] = value.replace("{work}", work)
+        if windows and prefix:
+            environment.update(windows.unprivileged_environment())
 
-        if windows:
-            if prefix:
-                environment.update(windows.unprivileged_environment())
-            command = prefix + windows.command(arguments)
-        else:
-            command = prefix + shlex.split(options.launcher) + [options.program] + arguments
-        try:
-            run = subprocess.run(command, cwd=run_in, env=environment, input=feed,
-                                 capture_output=True, timeout=TIMEOUT_SECONDS)
-        except subprocess.TimeoutExpired:
-            print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
-            return 1
-        stdout, stderr = run.stdout, run.stderr
-        if windows:
-            stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
-        actual = {
-            "expected_stdout": stdout,
-            "expected_stderr": stderr,
-            "expected_status": f"{run.returncode}\n".encode(),
-            "expected_trace": read(trace, b""),
-        }
+        legs = [("", {}, windows.program if windows else options.program, None)]
+        if options.round_trip:
+            legs = round_trip_legs(options, windows, root, run_in)
+        results = []
+        for leg, leg_environment, program, prepare in legs:
+            if prepare:
+                prepare(run_in)
+            if os.path.exists(trace):
+                os.remove(trace)
+            if windows:
+                windows.program = program
+                command = prefix + windows.command(arguments)
+            else:
+                command = prefix + shlex.split(options.launcher) + [program] + arguments
+            try:
+                run = subprocess.run(command, cwd=run_in, env=dict(environment, **leg_environment),
+                                     input=feed, capture_output=True, timeout=TIMEOUT_SECONDS)
+            except subprocess.TimeoutExpired:
+                print(f"FAIL: the program {leg} did not end within {TIMEOUT_SECONDS} s")
+                return 1
+            stdout, stderr = run.stdout, run.stderr
+            if windows:
+                stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
+            results.append((leg, run, {
+                "expected_stdout": stdout,
+                "expected_stderr": stderr,
+                "expected_status": f"{run.returncode}\n".encode(),
+                "expected_trace": read(trace, b""),
+            }))
 
     if os.environ.get("KEL_E2E_UPDATE") == "1":
-        for name, value in actual.items():
+        for name, value in results[0][2].items():
             path = os.path.join(scenario, name)
             if os.path.exists(path) or name == "expected_stdout":
                 with open(path, "wb") as handle:
@@ -237,21 +309,28 @@ def main():
         return 0
 
     failed = False
-    for name, value in actual.items():
-        expected = read(os.path.join(scenario, name))
-        if expected is None and name == "expected_status":
-            expected = b"0\n"
-        if expected is None:
-            continue
-        if windows and name in ("expected_stdout", "expected_stderr"):
-            expected = windows.expected_text(expected)
-        if expected != value:
-            show_difference(name, expected, value)
-            failed = True
-    if failed:
-        print("standard error was:", run.stderr.decode("utf-8", "backslashreplace"))
-        return 1
-    return 0
+    for leg, run, actual in results:
+        leg_failed = False
+        for name, value in actual.items():
+            expected = read(os.path.join(scenario, name))
+            if expected is None and name == "expected_status":
+                expected = b"0\n"
+            if expected is None:
+                continue
+            if leg == "replayed" and name == "expected_trace":
+                continue  # the replay checks every call itself, and says so on standard error
+            if leg == "replayed" and name == "expected_stderr":
+                expected = without_library_lines(expected)
+            if windows and name in ("expected_stdout", "expected_stderr"):
+                expected = windows.expected_text(expected)
+            if expected != value:
+                show_difference(f"{name} {leg}".strip(), expected, value)
+                leg_failed = True
+        if leg_failed:
+            print(f"standard error {leg}:".replace(" :", ":"),
+                  run.stderr.decode("utf-8", "backslashreplace"))
+        failed = failed or leg_failed
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":
