@@ -13,6 +13,7 @@
 
 #include "../board_api/kel_api.h"
 #include "../board_api/kel_basedds.h"
+#include "../board_api/kel_control_records.h"
 #include "service_model.h"
 #include "sim_status.h"
 
@@ -29,21 +30,7 @@ public:
     }
 
     size_t recordSize(uint32_t code) const override {
-        switch (code) {
-        case KELctrl_DDS_SETMASTER:
-            return sizeof(uint32_t);
-        case KELctrl_DDS_SETCLKMODE:
-            return sizeof(DdsClockMode);
-        case KELctrl_DDS_SETOUTFREQ:
-        case KELctrl_DDS_OUTFREQ_AUX:
-            return sizeof(DdsOutFreq);
-        case KELctrl_DDS_SETSTARTMODE:
-            return sizeof(DdsStartMode);
-        case KELctrl_DDS_SETSTBMODE:
-            return sizeof(DdsStrobeMode);
-        default:
-            return 0; // START takes no record
-        }
+        return kelControlRecordSize(KEL_SERVICE_BASEDDS, code);
     }
 
     int32_t control(uint32_t code, void *record, uint32_t grantedMode) override {

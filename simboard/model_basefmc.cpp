@@ -15,6 +15,7 @@
 
 #include "../board_api/kel_api.h"
 #include "../board_api/kel_basefmc.h"
+#include "../board_api/kel_control_records.h"
 #include "service_model.h"
 #include "sim_status.h"
 
@@ -60,16 +61,7 @@ public:
     }
 
     size_t recordSize(uint32_t code) const override {
-        switch (code) {
-        case KELctrl_BASEF_SETSWITCH:
-        case KELctrl_BASEF_GETSWITCH:
-        case KELctrl_BASEF_SWITCHONOFF:
-            return sizeof(SwitchRoute);
-        case KELctrl_BASEF_SETCLKMODE:
-            return sizeof(FmcClockFlags);
-        default:
-            return 0;
-        }
+        return kelControlRecordSize(KEL_SERVICE_BASEFMC, code);
     }
 
     int32_t control(uint32_t code, void *record, uint32_t grantedMode) override {

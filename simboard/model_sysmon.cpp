@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../board_api/kel_control_records.h"
 #include "../board_api/kel_sysmon.h"
 #include "service_model.h"
 #include "sim_status.h"
@@ -111,19 +112,7 @@ public:
     }
 
     size_t recordSize(uint32_t code) const override {
-        switch (code) {
-        case KELctrl_SYSMON_GETTEMP:
-        case KELctrl_SYSMON_GETVCCINT:
-        case KELctrl_SYSMON_GETVCCAUX:
-            return sizeof(SensorReading);
-        case KELctrl_SYSMON_GETVREFP:
-        case KELctrl_SYSMON_GETVREFN:
-            return sizeof(double);
-        case KELctrl_SYSMON_GETNOMINALS:
-            return sizeof(NominalVoltages);
-        default:
-            return 0;
-        }
+        return kelControlRecordSize(KEL_SERVICE_SYSMON, code);
     }
 
     int32_t control(uint32_t code, void *record, uint32_t) override {
