@@ -3,11 +3,11 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../platform/console.h"
-#include "../platform/system.h"
+#include "console.h"
 #include "device_sequence.h"
+#include "kel_api.h"
 #include "monitor_flags.h"
+#include "system.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ void waitForKey(void) {
 int runSensors(int argc, char **argv) {
     // The messages are UTF-8 on POSIX, so a system without this locale
     // prints them just the same.
-    platSetRussianLocale();
+    platSetRussianLocaleAndCodePage();
 
     int status = kExitFailed;
     if (isHelpRequest(argc, argv)) {

@@ -11,8 +11,8 @@
 #include <math.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basedds.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
 #include "service_model.h"
 #include "sim_status.h"
 

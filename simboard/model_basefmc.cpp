@@ -13,8 +13,8 @@
 
 #include <vector>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basefmc.h"
+#include "kel_api.h"
+#include "kel_basefmc.h"
 #include "service_model.h"
 #include "sim_status.h"
 

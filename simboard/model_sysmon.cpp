@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../board_api/kel_sysmon.h"
+#include "kel_sysmon.h"
 #include "service_model.h"
 #include "sim_status.h"
 

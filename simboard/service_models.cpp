@@ -1,8 +1,8 @@
 #include <string.h>
 
-#include "../board_api/kel_basedds.h"
-#include "../board_api/kel_basefmc.h"
-#include "../board_api/kel_sysmon.h"
+#include "kel_basedds.h"
+#include "kel_basefmc.h"
+#include "kel_sysmon.h"
 #include "service_model.h"
 #include "sim_status.h"
 

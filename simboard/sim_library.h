@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../board_api/kel_api.h"
+#include "kel_api.h"
 #include "service_model.h"
 #include "sim_config.h"
 

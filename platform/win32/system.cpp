@@ -47,7 +47,7 @@ void showMessagesOnConsole() {
 
 void platSleepMs(uint32_t milliseconds) { Sleep(milliseconds); }
 
-bool platSetRussianLocale(void) {
+bool platSetRussianLocaleAndCodePage(void) {
     const bool set = setlocale(LC_CTYPE, "Russian") != nullptr;
     showMessagesOnConsole();
     return set;
