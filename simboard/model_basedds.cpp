@@ -24,7 +24,8 @@ bool isFlag(uint32_t word) { return word == 0 || word == 1; }
 
 class BaseDdsModel : public ServiceModel {
 public:
-    bool configure(const std::string &, const std::string &, std::string *) override {
+    bool configure(const std::string &, const std::string &, ServiceFaults *,
+                   std::string *) override {
         return false;
     }
 
