@@ -5,6 +5,7 @@
 
 #include "../board_api/kel_api.h"
 #include "../platform/console.h"
+#include "../platform/stop_request.h"
 #include "../platform/system.h"
 #include "device_sequence.h"
 #include "monitor_flags.h"
@@ -69,6 +70,7 @@ int runSensors(int argc, char **argv) {
     // The messages are UTF-8 on POSIX, so a system without this locale
     // prints them just the same.
     platSetRussianLocale();
+    platWatchStopRequests();
 
     int status = kExitFailed;
     if (isHelpRequest(argc, argv)) {
@@ -77,6 +79,9 @@ int runSensors(int argc, char **argv) {
     } else if (readFlags() && startLibrary()) {
         status = runDeviceSequence() == SEQUENCE_MONITORED ? kExitOk : kExitFailed;
     }
-    waitForKey();
-    return status;
+    // A run ended on request has given the board back and ends at once.
+    if (platStopStatus() == 0) {
+        waitForKey();
+    }
+    return platEndStatus(status);
 }

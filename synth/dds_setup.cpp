@@ -7,6 +7,7 @@
 #include "../board_api/kel_basedds.h"
 #include "../board_api/kel_status.h"
 #include "../platform/console.h"
+#include "../platform/stop_request.h"
 #include "program_values.h"
 #include "status_report.h"
 
@@ -112,6 +113,9 @@ int32_t startStrobe(int32_t service, DdsStrobeMode *strobe) {
     printf("Press any key for start !\n");
     if (!g_quiet) {
         platGetKey();
+    }
+    if (platStopStatus() != 0) {
+        return 0; // the operator ended the run instead of starting the strobe
     }
     KEL_ctrl(service, 0, KELctrl_DDS_SETSTBMODE, strobe); // not examined
     const int32_t status = KEL_ctrl(service, 0, KELctrl_DDS_START, nullptr);

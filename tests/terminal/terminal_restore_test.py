@@ -100,7 +100,7 @@ def run_once(program, kind, ending):
     os.close(master)
     os.close(slave)
 
-    expected_status = {"key": 0, "ctrl-c": -signal.SIGINT, "sigterm": -signal.SIGTERM}[ending]
+    expected_status = {"key": 0, "ctrl-c": 128 + signal.SIGINT, "sigterm": 128 + signal.SIGTERM}[ending]
     if status != expected_status:
         problems.append(f"exit status {status}, expected {expected_status}")
     if after != before:
