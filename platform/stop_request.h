@@ -10,6 +10,8 @@
 #ifndef PLATFORM_STOP_REQUEST_H
 #define PLATFORM_STOP_REQUEST_H
 
+#include <stdio.h>
+
 // Starts recording requests; call once, first thing in the program.
 void platWatchStopRequests(void);
 
@@ -22,6 +24,10 @@ int platStopStatus(void);
 // The status to end the program with: status, unless a request arrived.
 // Flushes standard output first, so that an output closed by its reader is
 // noticed even when nothing was written since the last flush.
-int platEndStatus(int status);
+inline int platEndStatus(int status) {
+    fflush(stdout);
+    const int stopStatus = platStopStatus();
+    return stopStatus != 0 ? stopStatus : status;
+}
 
 #endif

@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include "stop_wakeup.h"
@@ -71,10 +70,4 @@ void platWatchStopRequests(void) {
 int platStopStatus(void) {
     const int signalNumber = g_stopSignal;
     return signalNumber == 0 ? 0 : kSignalStatusBase + signalNumber;
-}
-
-int platEndStatus(int status) {
-    fflush(stdout);
-    const int stopStatus = platStopStatus();
-    return stopStatus != 0 ? stopStatus : status;
 }
