@@ -7,10 +7,6 @@
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 const char *skipDigits(const char *p) {
@@ -22,9 +18,13 @@ const char *skipDigits(const char *p) {
 
 } // namespace
 
+bool isCBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 int32_t decimalToInt32(const char *text) {
     const char *p = text;
-    while (isBlank(*p)) {
+    while (isCBlank(*p)) {
         ++p;
     }
     const bool negative = *p == '-';
@@ -47,7 +47,7 @@ double decimalToDouble(const char *text) {
     // which some C libraries accept and others do not): the numeric prefix
     // is cut out first, then converted.
     const char *p = text;
-    while (isBlank(*p)) {
+    while (isCBlank(*p)) {
         ++p;
     }
     const char *start = p;

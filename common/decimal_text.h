@@ -4,6 +4,9 @@
 
 #include <stdint.h>
 
+// White space as C's number conversions skip it in the "C" locale.
+bool isCBlank(char c);
+
 // Decimal integer: optional leading white space and sign, digits up to the
 // first non-digit. No digits give 0; values past the 32-bit range stop at
 // its nearest end.

@@ -11,9 +11,9 @@
 #include <math.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basedds.h"
-#include "../board_api/kel_control_records.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
+#include "kel_control_records.h"
 #include "service_model.h"
 #include "sim_status.h"
 
@@ -25,7 +25,8 @@ bool isFlag(uint32_t word) { return word == 0 || word == 1; }
 
 class BaseDdsModel : public ServiceModel {
 public:
-    bool configure(const std::string &, const std::string &, std::string *) override {
+    bool configure(const std::string &, const std::string &, ServiceFaults *,
+                   std::string *) override {
         return false;
     }
 

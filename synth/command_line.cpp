@@ -3,13 +3,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "decimal_text.h"
 #include "program_values.h"
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 int digitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -32,7 +29,7 @@ bool isHexPrefix(const char *p) {
 
 uint32_t convertLid(const char *text) {
     const char *p = text;
-    while (isBlank(*p)) {
+    while (isCBlank(*p)) {
         ++p;
     }
     const bool negative = *p == '-';

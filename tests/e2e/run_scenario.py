@@ -7,20 +7,27 @@ A scenario is a folder:
   stdin            bytes fed as standard input (absent: empty input)
   env              extra environment, KEY=VALUE per line
   workdir          a path below the working directory to run in instead;
-                   "@N" makes one whose full path is N characters long
-  files/           copied into the directory the program runs in
+                   "@N" makes one whose full path is N bytes long (as long
+                   as the program sees it)
+  files/           copied into the directory the program runs in, over the
+                   shared fixtures of its program (e2e/defaults/<program>/)
+  without_defaults when present, the shared fixtures are not copied
   setup            a bash script run there before the program, for what
                    files cannot hold (huge or unreadable files...)
   unprivileged     when present and the tests run as root, the program runs
-                   as user nobody, so that file permissions apply to it
+                   as user nobody, so that file permissions apply to it: a
+                   copy of it, in a directory nobody can enter, with every
+                   file readable but what the setup takes away
   expected_stdout  the whole standard output
   expected_status  exit status (absent: 0)
   expected_stderr  the whole standard error (absent: not compared)
   expected_trace   the library's call trace (absent: not compared)
   about            one line: what the scenario shows (not read by the runner)
 
-With KEL_E2E_UPDATE=1 the expected files that exist are rewritten from the
-run instead of compared: review the diff before committing it.
+With KEL_E2E_UPDATE=1 the expected files are written from the run instead
+of compared (each one a comparison would read: the standard output, the
+status when it is not 0, standard error and trace when the scenario has
+them): review the diff before committing it.
 
 With --windows the program is the Windows build, started through --launcher
 (wine) and the --key-feeder, and compared with the same expected files. The
@@ -32,6 +39,7 @@ expected texts are turned into that encoding before they are compared. The
 expected files are only ever written from a POSIX run.
 """
 import argparse
+import copy
 import difflib
 import os
 import shlex
@@ -41,7 +49,10 @@ import subprocess
 import sys
 import tempfile
 
-TIMEOUT_SECONDS = 30
+# Far above the slowest run (a few seconds under Valgrind on a loaded
+# machine): a run that reaches it hangs.
+TIMEOUT_SECONDS = 120
+DEFAULTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "defaults")
 UNPRIVILEGED = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
@@ -52,20 +63,27 @@ def read(path, default=None):
         return handle.read()
 
 
-def deep_directory(base, wanted):
-    """Creates the directory a workdir file names and returns its path."""
+def posix_path_length(path):
+    """A path's length as a POSIX program counts it: in bytes."""
+    return len(os.fsencode(path))
+
+
+def deep_directory(base, wanted, measure):
+    """Creates the directory a workdir file names and returns its path;
+    measure gives a path's length as the program sees it."""
     if not wanted.startswith("@"):
         path = os.path.join(base, wanted)
     else:
         length = int(wanted[1:])
         path = base
-        while len(path) < length:
-            step = min(60, length - len(path) - 1)
+        # Only ASCII is added: each character adds one to any measure.
+        while measure(path) < length:
+            step = min(60, length - measure(path) - 1)
             if step < 1:  # one character left: lengthen the previous part instead
                 path += "x"
                 continue
             path = os.path.join(path, "d" * step)
-        assert len(path) == length, (path, length)
+        assert measure(path) == length, (path, length)
     os.makedirs(path, exist_ok=True)
     return path
 
@@ -77,7 +95,6 @@ class windows_run:
         self.launcher = shlex.split(options.launcher)
         self.feeder = options.key_feeder
         self.encoding = options.text_encoding
-        self.program = os.path.abspath(options.program)
 
     def paths(self, unix_paths):
         """The Windows forms of paths, as the program sees them."""
@@ -97,15 +114,17 @@ class windows_run:
         directories = self.paths([entry for entry in unix_list.split(":") if entry])
         return {"WINEPATH" if self.launcher else "PATH": ";".join(directories)}
 
-    def deep_length(self, work, length):
-        """The POSIX length that gives a Windows path of the wanted length."""
-        return length - (len(self.path(work)) - len(work))
+    def path_length(self, work):
+        """A path's length as the program sees it below work: the Windows
+        form adds a drive, and the ANSI code page has one byte a character."""
+        added = len(self.path(work)) - len(work)
+        return lambda path: len(path) + added
 
     def unprivileged_environment(self):
         """Wine refuses a prefix that another user owns: nobody gets its own."""
         if not self.launcher:
             return {}
-        wine_home = os.path.join(tempfile.gettempdir(), "kel-e2e-wine-nobody")
+        wine_home = os.path.join(reachable_base(), "kel-e2e-wine-nobody")
         os.makedirs(wine_home, exist_ok=True)
         shutil.chown(wine_home, "nobody", "nogroup")
         environment = dict(os.environ, WINEPREFIX=os.path.join(wine_home, "prefix"),
@@ -120,11 +139,10 @@ class windows_run:
                                env=environment, capture_output=True, check=True)
         return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
 
-    def command(self, arguments):
+    def command(self, feeder, program, arguments):
         # The feeder starts the program by the Windows form of its path, as a
         # Windows shell would; that is also what the program gets as argv[0].
-        feeder = [self.feeder] if self.feeder else []
-        return self.launcher + feeder + [self.program] + arguments
+        return self.launcher + feeder + [program] + arguments
 
     @staticmethod
     def program_text(data):
@@ -147,56 +165,227 @@ def show_difference(label, expected, actual):
                           for line in lines)
 
 
-def empty_library_configuration(run_in):
+def reachable_base():
+    """A scratch directory that user nobody can enter: the temporary directory
+    when every directory above it lets others through, else a system one
+    (a checkout or TMPDIR made by mktemp -d is 0700)."""
+    for base in (tempfile.gettempdir(), "/tmp", "/var/tmp", "/dev/shm"):
+        path = os.path.realpath(base)
+        parts = [path] + [os.path.dirname(path)]
+        while parts[-1] != parts[-2]:
+            parts.append(os.path.dirname(parts[-1]))
+        if os.path.isdir(path) and all(os.stat(part).st_mode & stat.S_IXOTH for part in parts):
+            return path
+    raise SystemExit("FAIL: no temporary directory that user nobody can enter")
+
+
+def open_to_others(root):
+    """Lets nobody enter every directory and read every file of a run, so
+    that only what a scenario's setup takes away is out of its reach."""
+    for directory, _, names in os.walk(root):
+        os.chmod(directory, os.stat(directory).st_mode | 0o755)
+        for name in names:
+            path = os.path.join(directory, name)
+            os.chmod(path, os.stat(path).st_mode | 0o444)
+
+
+def copy_program(program, extra, into):
+    """Copies a program with the libraries beside it (and the key feeder)
+    to where nobody can run it; the build tree may be out of its reach."""
+    os.mkdir(into)
+    source = os.path.dirname(program)
+    names = [name for name in os.listdir(source)
+             if name.startswith("libKEL.so") or name.lower().endswith(".dll")]
+    for path in [program] + [os.path.join(source, name) for name in names]:
+        shutil.copy2(path, into)
+    copies = [os.path.join(into, os.path.basename(path)) for path in [program] + extra]
+    for path in extra:
+        shutil.copy2(path, into)
+    return copies
+
+
+class run_plan:
+    """What one run of a program is: built by prepare_run, the only place
+    that makes the working directory and the environment of a run."""
+
+    def __init__(self):
+        self.command = []
+        self.directory = ""  # the working directory the program starts in
+        self.environment = {}
+        self.feed = b""
+        self.trace = ""  # the library's call trace, as the runner reads it
+        self.program = ""  # the program as the command starts it
+
+
+def prepare_run(options, windows, root):
+    scenario = options.scenario
+    plan = run_plan()
+    plan.feed = read(os.path.join(scenario, "stdin"), b"")
+    arguments = read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines()
+    work = os.path.join(root, "work")
+    os.mkdir(work)
+    plan.directory = work
+    workdir = read(os.path.join(scenario, "workdir"))
+    if workdir is not None:
+        measure = windows.path_length(work) if windows else posix_path_length
+        plan.directory = deep_directory(work, workdir.decode("utf-8").strip(), measure)
+    # Shared fixtures first, then the scenario's own files over them.
+    defaults = os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)))
+    if os.path.isdir(defaults) and not os.path.exists(os.path.join(scenario, "without_defaults")):
+        shutil.copytree(defaults, plan.directory, dirs_exist_ok=True)
+    files = os.path.join(scenario, "files")
+    if os.path.isdir(files):
+        shutil.copytree(files, plan.directory, dirs_exist_ok=True)
+    plan.trace = os.path.join(root, "trace.txt")
+
+    program = options.program
+    feeder = [windows.feeder] if windows and windows.feeder else []
+    prefix = []
+    if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
+        # Root reads every file whatever its mode: drop to nobody.
+        program, *feeder = copy_program(program, feeder, os.path.join(root, "bin"))
+        with open(plan.trace, "wb"):
+            pass
+        os.chmod(plan.trace, 0o666)
+        open_to_others(root)
+        prefix = UNPRIVILEGED
+    setup = os.path.join(scenario, "setup")
+    if os.path.exists(setup):
+        subprocess.run(["bash", setup], cwd=plan.directory, check=True)
+
+    plan.environment = dict(os.environ)
+    trace_path, work_path = plan.trace, work
+    if windows:
+        # One conversion for all: each start of winepath costs.
+        trace_path, work_path, program = windows.paths([plan.trace, work, program])
+    plan.environment["KEL_SIM_TRACE"] = trace_path
+    for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            if windows and key == "PATH":
+                plan.environment.update(windows.search_path(value.replace("{work}", work)))
+                continue
+            plan.environment[key] = value.replace("{work}", work_path)
+
+    plan.program = program
+    if windows:
+        if prefix:
+            plan.environment.update(windows.unprivileged_environment())
+        plan.command = prefix + windows.command(feeder, program, arguments)
+    else:
+        plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
+    return plan
+
+
+def empty_library_configuration(directory):
     """Leaves the simulated library nothing to answer from: its configuration
     files are emptied (an empty one describes no board) and an empty kel.ini
     stands where none was. Which file demo_sgen names to the library does not
     change: kel_sgen.ini stays where it was, with its mode."""
     for name in ("kel.ini", "kel_sgen.ini"):
-        path = os.path.join(run_in, name)
+        path = os.path.join(directory, name)
         if os.path.isfile(path) or (name == "kel.ini" and not os.path.lexists(path)):
             with open(path, "wb"):
                 pass
 
 
-def round_trip_legs(options, windows, root, run_in):
-    """The two runs of a round trip: the recorder in front of the simulated
-    library as the scenario configures it, then the simulator replaying that
-    recording with no configuration. Each leg is (name, environment, program
-    as started, preparation)."""
+def round_trip_plans(options, windows, root, plan):
+    """The two runs of a round trip, as (name, plan, preparation): the program
+    with the recording library in front of the simulated one as the scenario
+    configures it, then the simulated library replaying that recording with
+    no configuration."""
     session = os.path.join(root, "session.kelrec")
-    program_directory = os.path.dirname(os.path.abspath(options.program))
+    with open(session, "wb"):
+        pass
+    os.chmod(session, 0o666)  # a run as nobody writes it
+    recorder = os.path.join(root, "recorder")
+    os.mkdir(recorder)
+    os.chmod(recorder, 0o755)
+    record = copy.copy(plan)
     if windows:
-        # Windows loads KEL.dll from the program's own directory first: the
-        # program runs from a copy beside the recorder.
-        recorded = os.path.join(root, "recorded")
-        os.mkdir(recorded)
-        program = os.path.join(recorded, os.path.basename(options.program))
-        shutil.copy2(options.program, program)
-        shutil.copy2(os.path.join(options.round_trip, "KEL.dll"), recorded)
-        os.chmod(recorded, 0o755)
-        real, session_path, program = windows.paths(
-            [os.path.join(program_directory, "KEL.dll"), session, program])
-        record = {"KEL_REAL_LIBRARY": real, "KEL_RECORD": session_path}
-        replay = {"KEL_REPLAY": session_path}
-        return [("recorded", record, program, None),
-                ("replayed", replay, windows.program, empty_library_configuration)]
-    library_path = os.pathsep.join(
-        [os.path.abspath(options.round_trip)] +
-        [entry for entry in os.environ.get("LD_LIBRARY_PATH", "").split(os.pathsep) if entry])
-    record = {"LD_LIBRARY_PATH": library_path,
-              "KEL_REAL_LIBRARY": os.path.join(program_directory, "libKEL.so"),
-              "KEL_RECORD": session}
-    program = os.path.abspath(options.program)
-    return [("recorded", record, program, None),
-            ("replayed", {"KEL_REPLAY": session}, program, empty_library_configuration)]
+        # Windows loads the KEL.dll of the program's own directory first: the
+        # program runs from a copy beside the recorder's.
+        for path in (options.program, os.path.join(options.round_trip, "KEL.dll")):
+            shutil.copy2(path, recorder)
+        copied = os.path.join(recorder, os.path.basename(options.program))
+        real = os.path.join(os.path.dirname(options.program), "KEL.dll")
+        real, session_path, copied = windows.paths([real, session, copied])
+        record.command = [copied if part == plan.program else part for part in plan.command]
+        record.environment = dict(plan.environment, KEL_REAL_LIBRARY=real,
+                                  KEL_RECORD=session_path)
+    else:
+        shutil.copy2(os.path.join(options.round_trip, "libKEL.so"), recorder)
+        session_path = session
+        library_path = [recorder] + [entry for entry in
+                                     plan.environment.get("LD_LIBRARY_PATH", "").split(":") if entry]
+        real = os.path.join(os.path.dirname(plan.program), "libKEL.so")
+        record.environment = dict(plan.environment, LD_LIBRARY_PATH=":".join(library_path),
+                                  KEL_REAL_LIBRARY=real, KEL_RECORD=session)
+    replay = copy.copy(plan)
+    replay.environment = dict(plan.environment, KEL_REPLAY=session_path)
+    return [("recorded", record, None), ("replayed", replay, empty_library_configuration)]
 
 
 def without_library_lines(text):
-    """Standard error without the simulated library's own lines ("KEL: ..."),
-    which come from reading a configuration that a replay never reads."""
+    """Standard error without the simulated library's own lines ("KEL: ..."):
+    they come from reading a configuration, which a replay never does."""
     return b"".join(line for line in text.splitlines(keepends=True)
                     if not line.startswith(b"KEL: "))
+
+
+def execute(plan, windows):
+    """Runs a plan; the outputs under the names of the files they match."""
+    try:
+        run = subprocess.run(plan.command, cwd=plan.directory, env=plan.environment,
+                             input=plan.feed, capture_output=True, timeout=TIMEOUT_SECONDS)
+    except subprocess.TimeoutExpired:
+        return None
+    stdout, stderr = run.stdout, run.stderr
+    if windows:
+        stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
+    return {
+        "expected_stdout": stdout,
+        "expected_stderr": stderr,
+        "expected_status": f"{run.returncode}\n".encode(),
+        "expected_trace": read(plan.trace, b""),
+    }
+
+
+def update(scenario, actual):
+    """Writes every expected file that a comparison would read: the standard
+    output always, the status when it is not the default 0, the others when
+    the scenario has them."""
+    for name, value in actual.items():
+        path = os.path.join(scenario, name)
+        if (os.path.exists(path) or name == "expected_stdout"
+                or (name == "expected_status" and value != b"0\n")):
+            with open(path, "wb") as handle:
+                handle.write(value)
+    print("updated", scenario)
+
+
+def compare(scenario, actual, windows, leg=""):
+    """leg names the run of a round trip: a replayed one is not compared with
+    the call trace (the replay checks every call itself and reports the first
+    that differs on standard error) nor with the simulator's own messages."""
+    failed = False
+    for name, value in actual.items():
+        expected = read(os.path.join(scenario, name))
+        if expected is None and name == "expected_status":
+            expected = b"0\n"
+        if expected is None or (leg == "replayed" and name == "expected_trace"):
+            continue
+        if leg == "replayed" and name == "expected_stderr":
+            expected = without_library_lines(expected)
+        if windows and name in ("expected_stdout", "expected_stderr"):
+            expected = windows.expected_text(expected)
+        if expected != value:
+            show_difference(f"{name} {leg}".strip(), expected, value)
+            failed = True
+    if failed:
+        print(f"standard error {leg or 'was'}:",
+              actual["expected_stderr"].decode("utf-8", "backslashreplace"))
+    return failed
 
 
 def main():
@@ -210,126 +399,60 @@ def main():
     parser.add_argument("--text-encoding", help="encoding of the Windows build's texts")
     parser.add_argument("--round-trip", metavar="RECORDER_DIRECTORY",
                         help="run with the recording library of this directory in front of the "
-                             "simulated one, then replay the recording, comparing both runs")
+                             "simulated one, then replay the recording; compare both runs")
     options = parser.parse_args()
+    # The program runs in a scratch directory: relative paths are taken from here.
+    options.program = os.path.abspath(options.program)
+    options.scenario = os.path.abspath(options.scenario)
+    if options.key_feeder:
+        options.key_feeder = os.path.abspath(options.key_feeder)
+    if options.round_trip:
+        options.round_trip = os.path.abspath(options.round_trip)
+        if "KEL_REPLAY=" in read(os.path.join(options.scenario, "env"), b"").decode("utf-8"):
+            print("the scenario replays a recording of its own: no round trip")
+            return 77
     windows = windows_run(options) if options.windows else None
-    if windows and os.environ.get("KEL_E2E_UPDATE") == "1":
+    updating = os.environ.get("KEL_E2E_UPDATE") == "1"
+    if windows and updating:
         print("FAIL: expected files are written from the POSIX build only")
         return 1
+    if options.round_trip:
+        return round_trip(options, windows, updating)
 
-    scenario = options.scenario
-    if options.round_trip and os.environ.get("KEL_E2E_UPDATE") == "1":
-        print("round trips compare only")
+    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
+    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
+    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+        plan = prepare_run(options, windows, root)
+        actual = execute(plan, windows)
+    if actual is None:
+        print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
+        return 1
+    if updating:
+        update(options.scenario, actual)
         return 0
-    arguments = (read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines())
-    feed = read(os.path.join(scenario, "stdin"), b"")
-    scenario_environment = read(os.path.join(scenario, "env"), b"").decode("utf-8")
-    if options.round_trip and "KEL_REPLAY=" in scenario_environment:
-        print("the scenario replays a recording of its own: no round trip")
-        return 77
+    return 1 if compare(options.scenario, actual, windows) else 0
 
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-") as root:
-        work = os.path.join(root, "work")
-        os.mkdir(work)
-        run_in = work
-        workdir = read(os.path.join(scenario, "workdir"))
-        if workdir is not None:
-            wanted = workdir.decode("utf-8").strip()
-            if windows and wanted.startswith("@"):
-                wanted = f"@{windows.deep_length(work, int(wanted[1:]))}"
-            run_in = deep_directory(work, wanted)
-        files = os.path.join(scenario, "files")
-        if os.path.isdir(files):
-            shutil.copytree(files, run_in, dirs_exist_ok=True)
-        trace = os.path.join(root, "trace.txt")
-        setup = os.path.join(scenario, "setup")
-        if os.path.exists(setup):
-            subprocess.run(["bash", setup], cwd=run_in, check=True)
-        prefix = []
-        if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
-            # Root reads every file whatever its mode: drop to nobody.
-            os.chmod(root, stat.S_IRWXU | stat.S_IRWXG | stat.S_IRWXO)
-            prefix = UNPRIVILEGED
 
-        environment = dict(os.environ)
-        if windows:
-            # One conversion for all three: each start of winepath costs.
-            trace_path, work_path, windows.program = windows.paths(
-                [trace, work, windows.program])
-        environment["KEL_SIM_TRACE"] = trace_path if windows else trace
-        for line in scenario_environment.splitlines():
-            if "=" in line:
-                key, value = line.split("=", 1)
-                if windows and key == "PATH":
-                    environment.update(windows.search_path(value.replace("{work}", work)))
-                    continue
-                if windows and "{work}" in value:
-                    value = value.replace("{work}", work_path)
-                environment[key] = value.replace("{work}", work)
-        if windows and prefix:
-            environment.update(windows.unprivileged_environment())
-
-        legs = [("", {}, windows.program if windows else options.program, None)]
-        if options.round_trip:
-            legs = round_trip_legs(options, windows, root, run_in)
-        results = []
-        for leg, leg_environment, program, prepare in legs:
+def round_trip(options, windows, updating):
+    if updating:
+        print("a round trip only compares: nothing updated")
+        return 0
+    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
+    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
+    failed = False
+    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+        plan = prepare_run(options, windows, root)
+        for leg, leg_plan, prepare in round_trip_plans(options, windows, root, plan):
             if prepare:
-                prepare(run_in)
-            if os.path.exists(trace):
-                os.remove(trace)
-            if windows:
-                windows.program = program
-                command = prefix + windows.command(arguments)
-            else:
-                command = prefix + shlex.split(options.launcher) + [program] + arguments
-            try:
-                run = subprocess.run(command, cwd=run_in, env=dict(environment, **leg_environment),
-                                     input=feed, capture_output=True, timeout=TIMEOUT_SECONDS)
-            except subprocess.TimeoutExpired:
+                prepare(plan.directory)
+            if os.path.exists(plan.trace):
+                with open(plan.trace, "wb"):
+                    pass
+            actual = execute(leg_plan, windows)
+            if actual is None:
                 print(f"FAIL: the program {leg} did not end within {TIMEOUT_SECONDS} s")
                 return 1
-            stdout, stderr = run.stdout, run.stderr
-            if windows:
-                stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
-            results.append((leg, run, {
-                "expected_stdout": stdout,
-                "expected_stderr": stderr,
-                "expected_status": f"{run.returncode}\n".encode(),
-                "expected_trace": read(trace, b""),
-            }))
-
-    if os.environ.get("KEL_E2E_UPDATE") == "1":
-        for name, value in results[0][2].items():
-            path = os.path.join(scenario, name)
-            if os.path.exists(path) or name == "expected_stdout":
-                with open(path, "wb") as handle:
-                    handle.write(value)
-        print("updated", scenario)
-        return 0
-
-    failed = False
-    for leg, run, actual in results:
-        leg_failed = False
-        for name, value in actual.items():
-            expected = read(os.path.join(scenario, name))
-            if expected is None and name == "expected_status":
-                expected = b"0\n"
-            if expected is None:
-                continue
-            if leg == "replayed" and name == "expected_trace":
-                continue  # the replay checks every call itself, and says so on standard error
-            if leg == "replayed" and name == "expected_stderr":
-                expected = without_library_lines(expected)
-            if windows and name in ("expected_stdout", "expected_stderr"):
-                expected = windows.expected_text(expected)
-            if expected != value:
-                show_difference(f"{name} {leg}".strip(), expected, value)
-                leg_failed = True
-        if leg_failed:
-            print(f"standard error {leg}:".replace(" :", ":"),
-                  run.stderr.decode("utf-8", "backslashreplace"))
-        failed = failed or leg_failed
+            failed = compare(options.scenario, actual, windows, leg) or failed
     return 1 if failed else 0
 
 
