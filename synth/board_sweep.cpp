@@ -14,6 +14,7 @@
 #include "kel_basedds.h"
 #include "option_file.h"
 #include "program_values.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -64,6 +65,9 @@ void printDdsCaptureMode(uint32_t mode) {
 int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t count) {
     int32_t ddsService = 0;
     for (uint32_t j = 0; j < count && j < SGEN_SERVICE_CAPACITY; ++j) {
+        if (platStopStatus() != 0) {
+            break; // nothing new is taken once the run is to end
+        }
         if (memcmp(services[j].name, KEL_SERVICE_BASEDDS, sizeof KEL_SERVICE_BASEDDS) != 0) {
             continue;
         }
@@ -74,7 +78,7 @@ int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t
         uint32_t mode = KEL_MODE_EXCLUSIVE;
         ddsService = KEL_capture(device, 0, &mode, services[j].name, KEL_CAPTURE_TIMEOUT_MS);
         printDdsCaptureMode(mode);
-        if (ddsService > 0) {
+        if (ddsService > 0 && platStopStatus() == 0) {
             setupFmcClock(device);
             setupDds(ddsService);
         }
@@ -113,6 +117,7 @@ void handleBoard(uint32_t lid, KEL_BoardInfo *info) {
 } // namespace
 
 int sweepBoards(int argc, char **argv) {
+    platWatchStopRequests();
     if (!readSettings(argc, argv)) {
         return 1;
     }
@@ -126,7 +131,8 @@ int sweepBoards(int argc, char **argv) {
     KEL_BoardInfo info;
     memset(&info, 0, sizeof info);
     info.size = sizeof info;
-    for (uint32_t i = 0; i < lidCount && i < kLidCapacity; ++i) {
+    // A stop request ends the sweep between boards.
+    for (uint32_t i = 0; i < lidCount && i < kLidCapacity && platStopStatus() == 0; ++i) {
         const bool oneBoard = g_chosenLid != SGEN_ALL_BOARDS;
         handleBoard(oneBoard ? static_cast<uint32_t>(g_chosenLid) : lids[i], &info);
         if (oneBoard) {
@@ -137,9 +143,12 @@ int sweepBoards(int argc, char **argv) {
 
     KEL_cleanup();
     printf("KEL_cleanup: OK\n");
-    printf("Press any key for leaving program...\n");
-    if (!g_quiet) {
-        platGetKey();
+    // A run ended on request has given the board back and ends at once.
+    if (platStopStatus() == 0) {
+        printf("Press any key for leaving program...\n");
+        if (!g_quiet) {
+            platGetKey();
+        }
     }
-    return 0;
+    return platEndStatus(0);
 }

@@ -8,6 +8,7 @@
 #include "kel_status.h"
 #include "program_values.h"
 #include "status_report.h"
+#include "stop_request.h"
 
 namespace {
 
@@ -91,6 +92,9 @@ int32_t startStrobe(int32_t service, DdsStrobeMode *strobe) {
     printf("Press any key for start !\n");
     if (!g_quiet) {
         platGetKey();
+    }
+    if (platStopStatus() != 0) {
+        return 0; // the operator ended the run instead of starting the strobe
     }
     KEL_ctrl(service, 0, KELctrl_DDS_SETSTBMODE, strobe); // not examined
     const int32_t status = sendControl(service, KELctrl_DDS_START, "KELctrl_DDS_START", nullptr);

@@ -5,20 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-missing=()
-command -v cmake >/dev/null || missing+=(cmake)
-command -v ninja >/dev/null || missing+=(ninja-build)
-command -v python3 >/dev/null || missing+=(python3)
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64)
-command -v wine >/dev/null || missing+=(wine)
-[ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
-# GoogleTest is built for Windows from the sources this package ships.
-[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+.ci/install-missing windows
 
 # A prefix of the suite's own, so that an operator's ~/.wine is not touched.
 export WINEPREFIX="${KEL_WINEPREFIX:-$PWD/build/mingw-wineprefix}"
