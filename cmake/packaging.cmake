@@ -68,17 +68,17 @@ install(FILES
         DESTINATION ${KEL_INSTALL_SAMPLES})
 
 # What the Windows read-me says of this build's board library interface.
-set(KEL_PACKAGE_CALLING "with the one calling convention of 64-bit Windows")
+set(KEL_PACKAGE_CALLING "the one of 64-bit Windows")
 set(KEL_PACKAGE_IMPORT_NAMES "KEL_init, KEL_open and the other KEL_ names, undecorated")
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KEL_PACKAGE_ARCHITECTURE "32-bit (x86)")
   set(KEL_PACKAGE_SYSTEM win32)
-  set(KEL_PACKAGE_CALLING "cdecl")
+  set(KEL_PACKAGE_CALLING "cdecl; the win32-stdcall package is for a stdcall library")
   if(KEL_CALLING_CONVENTION STREQUAL "stdcall")
     set(KEL_PACKAGE_SYSTEM win32-stdcall)
-    set(KEL_PACKAGE_CALLING "stdcall")
+    set(KEL_PACKAGE_CALLING "stdcall; the win32 package is for a cdecl library")
     set(KEL_PACKAGE_IMPORT_NAMES
-        "decorated with the bytes of their arguments:\n  KEL_init@8, KEL_open@12 and so on")
+        "KEL_init@8, KEL_open@12 and the other KEL_ names, each with the bytes of its arguments")
   endif()
 elseif(WIN32)
   set(KEL_PACKAGE_ARCHITECTURE "64-bit (x64)")
