@@ -52,10 +52,13 @@ install(TARGETS demo_sgen demo_sensors RUNTIME DESTINATION ${KEL_INSTALL_PROGRAM
 if(KEL_INSTALL_OPERATOR_LIBRARY)
   install(DIRECTORY DESTINATION ${KEL_INSTALL_OPERATOR_LIBRARY})
 endif()
-# The import library is left out: the programs are linked already.
-install(TARGETS KEL
-        RUNTIME DESTINATION ${KEL_INSTALL_LIBRARY}
-        LIBRARY DESTINATION ${KEL_INSTALL_LIBRARY})
+# The import library is left out: the programs are linked already. Programs
+# linked with the vendor's library may not find their names in this one.
+if(NOT KEL_IMPORT_LIBRARY)
+  install(TARGETS KEL
+          RUNTIME DESTINATION ${KEL_INSTALL_LIBRARY}
+          LIBRARY DESTINATION ${KEL_INSTALL_LIBRARY})
+endif()
 if(TARGET KEL_recorder)
   install(TARGETS KEL_recorder
           RUNTIME DESTINATION ${KEL_INSTALL_RECORDER}

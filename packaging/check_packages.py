@@ -20,19 +20,27 @@ import tarfile
 import zipfile
 
 # The board library's entry points with the bytes of their arguments, which
-# a 32-bit stdcall name carries (KEL_init@8).
-ENTRY_POINTS = {
-    "KEL_displayMode": 4, "KEL_init": 8, "KEL_lidList": 12, "KEL_getInfo": 8,
-    "KEL_open": 12, "KEL_puList": 16, "KEL_puState": 12, "KEL_serviceList": 20,
-    "KEL_capture": 20, "KEL_ctrl": 16, "KEL_release": 8, "KEL_close": 4,
-    "KEL_cleanup": 0,
-}
+# a 32-bit stdcall name carries (KEL_init@8): read from board_api/KEL.def,
+# which the simulated stdcall KEL.dll's exports check in turn.
+ENTRY_POINTS = {}
+
+
+def read_module_definition(path):
+    for line in open(path, encoding="utf-8"):
+        entry = re.match(r"\s+(KEL_\w+)@(\d+)\s*$", line)
+        if entry:
+            ENTRY_POINTS[entry.group(1)] = int(entry.group(2))
+    return len(ENTRY_POINTS) == 13
+
+
 # Each program imports the entry points it calls, no other name: demo_sgen
 # never asks for a unit's state.
-PROGRAM_CALLS = {
-    "demo_sgen.exe": set(ENTRY_POINTS) - {"KEL_puState"},
-    "demo_sensors.exe": set(ENTRY_POINTS),
-}
+def program_calls(program):
+    calls = set(ENTRY_POINTS)
+    return calls - {"KEL_puState"} if program.startswith("demo_sgen") else calls
+
+
+PROGRAMS = ("demo_sgen.exe", "demo_sensors.exe")
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
 WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
                  "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini"}
@@ -148,11 +156,11 @@ def check_windows_zip(path, kind, work, readme, wine):
     optional = {"recorder/KEL.dll"}
     check(WINDOWS_FILES <= present and present - WINDOWS_FILES <= optional,
           "%s: holds %s" % (kind, sorted(present)))
-    for program in sorted(PROGRAM_CALLS):
+    for program in PROGRAMS:
         form, imports, _ = pe_tables(objdump, os.path.join(folder, program))
         check(form == form_wanted, "%s: %s is %s" % (kind, program, form))
         kel = imports.pop("KEL.dll", set())
-        check(kel == decorated(PROGRAM_CALLS[program]), "%s: %s imports from KEL.dll %s" % (kind, program, sorted(kel)))
+        check(kel == decorated(program_calls(program)), "%s: %s imports from KEL.dll %s" % (kind, program, sorted(kel)))
         others = {dll.lower() for dll in imports}
         check(others <= SYSTEM_DLLS, "%s: %s imports %s" % (kind, program, sorted(others)))
     for library in sorted(present & {"KEL.dll", "recorder/KEL.dll"}):
@@ -167,6 +175,27 @@ def check_windows_zip(path, kind, work, readme, wine):
                     readme_sample(readme, "demo_sgen"))
         compare_run(kind + " demo_sensors.exe", [wine, "demo_sensors.exe"], folder,
                     readme_sample(readme, "demo_sensors"), encoding="cp1251")
+
+
+def check_vendor_build(form, dll, programs):
+    """Programs linked with an import library made for a 32-bit stdcall
+    vendor DLL: they import from KEL.dll only names that DLL exports."""
+    objdump = WINDOWS_KINDS["win32"][0]
+    if form == "plain":
+        wanted = set(ENTRY_POINTS)
+    else:
+        wanted = {"_%s@%d" % (n, b) for n, b in ENTRY_POINTS.items()}
+    _, _, exports = pe_tables(objdump, dll)
+    failed_before = len(failures)
+    check(exports == wanted, "vendor %s: the stand-in exports %s" % (form, sorted(exports)))
+    for program in PROGRAMS:
+        _, imports, _ = pe_tables(objdump, os.path.join(programs, program))
+        kel = imports.get("KEL.dll", set())
+        check(kel and kel <= exports,
+              "vendor %s: %s imports %s" % (form, program, sorted(kel - exports) or "nothing"))
+    if len(failures) == failed_before:
+        print("ok: programs linked for a stdcall KEL.dll with %s names import only its exports"
+              % form)
 
 
 # ---- Linux ------------------------------------------------------------------
@@ -268,7 +297,16 @@ def main():
     parser.add_argument("--readme", required=True)
     parser.add_argument("--stand-in", required=True, help="a stand-in libKEL.so")
     parser.add_argument("--wine", help="runs the 64-bit programs; absent: not run")
+    parser.add_argument("--module-definition", required=True,
+                        help="board_api/KEL.def, the stdcall names")
+    parser.add_argument("--vendor", nargs=3, action="append", default=[],
+                        metavar=("FORM", "DLL", "PROGRAMS"),
+                        help="a stand-in vendor DLL (names plain or msvc) and the "
+                             "folder of programs linked for it")
     options = parser.parse_args()
+    if not read_module_definition(options.module_definition):
+        print("FAIL: %s does not name the 13 entry points" % options.module_definition)
+        return 1
 
     found = sorted(os.listdir(options.packages))
     print("packages: " + " ".join(found))
@@ -284,6 +322,8 @@ def main():
         if check(len(files) == 1, "one %s package, not %s" % (suffix, files)):
             checker(os.path.join(options.packages, files[0]), options.work, options.readme,
                     options.stand_in)
+    for form, dll, programs in options.vendor:
+        check_vendor_build(form, dll, programs)
     if failures:
         print("%d check(s) failed" % len(failures))
         return 1
