@@ -207,9 +207,11 @@ def unpack_tar(archive, prefix, strip_top):
         name = member.name.lstrip("./")
         if strip_top:
             name = name.partition("/")[2]
-        if not name or member.issym() or member.islnk():
-            continue
         kind = "dir" if member.isdir() else "file"
+        if not name or member.issym() or member.islnk():
+            if not name and kind == "dir":  # the top directory, mode checked too
+                members.append((".", member.mode, kind))
+            continue
         members.append((name.rstrip("/"), member.mode, kind))
         target = os.path.join(prefix, name)
         if member.isdir():
@@ -236,7 +238,6 @@ def check_linux_tree(label, prefix, members, readme, stand_in):
           "%s: holds %s" % (label, sorted(present)))
     check(os.path.isdir(os.path.join(prefix, OPERATOR_LIBRARY)),
           "%s: no %s/ for the operator's library" % (label, OPERATOR_LIBRARY))
-    modes_are_fixed(label, members)
     for program in ("demo_sgen", "demo_sensors"):
         runpath, has_rpath = runpath_of(os.path.join(prefix, "bin", program))
         check(runpath == RUNPATH and not has_rpath,
@@ -269,6 +270,7 @@ def check_linux_archive(path, work, readme, stand_in):
     os.makedirs(prefix)
     with tarfile.open(path) as archive:
         members = unpack_tar(archive, prefix, strip_top=True)
+    modes_are_fixed("archive", members)
     check_linux_tree("archive", prefix, members, readme, stand_in)
 
 
@@ -284,9 +286,11 @@ def check_debian_package(path, work, readme, stand_in):
     os.makedirs(root)
     with tarfile.open(fileobj=io.BytesIO(data)) as archive:
         members = unpack_tar(archive, root, strip_top=False)
+    modes_are_fixed("Debian package", members)
     usr = [(name[len("usr/"):], mode, kind) for name, mode, kind in members
            if name.startswith("usr/")]
-    check(len(usr) == len(members) - 1, "Debian package: files outside /usr")
+    check(len(usr) == len([m for m in members if m[0] not in (".", "usr")]),
+          "Debian package: files outside /usr")
     check_linux_tree("Debian package", os.path.join(root, "usr"), usr, readme, stand_in)
 
 
