@@ -10,7 +10,10 @@
 
 #include "kel_status.h"
 
-#if defined(_WIN32)
+/* A library that names its exports in a module-definition file defines
+ * KEL_API itself, empty. */
+#if defined(KEL_API)
+#elif defined(_WIN32)
 #if defined(KEL_BUILDING_LIBRARY)
 #define KEL_API __declspec(dllexport)
 #else

@@ -28,14 +28,8 @@ bool isHexPrefix(const char *p) {
 } // namespace
 
 uint32_t convertLid(const char *text) {
-    const char *p = text;
-    while (isCBlank(*p)) {
-        ++p;
-    }
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
+    bool negative = false;
+    const char *p = skipBlanksAndSign(text, &negative);
     int base = 10;
     if (isHexPrefix(p)) {
         base = 16;

@@ -1,10 +1,11 @@
 #include "../ini_reader.h"
 
-#include <string.h>
 #include <windows.h>
 
 #include <new>
 #include <string>
+
+#include "../ini_copy.h"
 
 // The system's profile reader keeps the file itself; a handle holds the
 // full path it is asked with.
@@ -14,17 +15,6 @@ struct PlatIniFile {
 };
 
 namespace {
-
-uint32_t copyDefault(const char *defaultText, char *buffer, uint32_t size) {
-    const char *fallback = defaultText ? defaultText : "";
-    size_t count = strlen(fallback);
-    if (count > size - 1) {
-        count = size - 1;
-    }
-    memcpy(buffer, fallback, count);
-    buffer[count] = '\0';
-    return static_cast<uint32_t>(count);
-}
 
 // The profile reader looks for a name without a full path in the Windows
 // directory, not in the current one: make every path full first.
@@ -60,7 +50,7 @@ uint32_t platReadIniValue(const PlatIniFile *file, const char *section, const ch
     // A null section or key would make the profile reader list names
     // instead of reading one value.
     if (file == nullptr || !file->usable || section == nullptr || key == nullptr || *key == '\0') {
-        return copyDefault(defaultText, buffer, size);
+        return iniCopyDefault(defaultText, buffer, size);
     }
     return GetPrivateProfileStringA(section, key, defaultText ? defaultText : "", buffer, size,
                                     file->fullPath.c_str());

@@ -13,10 +13,19 @@ export WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
 
-# One server for every program the suite starts (about 50 ms a start instead
-# of a second); the build's test discovery already runs Windows programs.
+# One persistent server for every program the suite starts. A server that
+# Wine starts by itself (Debian's wineserver wrapper passes -p0) ends the
+# moment its last program ends: without one that stays, every test starts a
+# server and Wine's system processes of its own, racing the end of the
+# previous test's. "wineserver -p" changes nothing and returns status 2,
+# silently, while another server of the prefix runs: end that one first and
+# wait until it is gone.
 wineserver -k 2>/dev/null || true
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -w
+if ! wineserver -p </dev/null >/dev/null 2>&1; then
+  echo "run-windows-suite: no persistent wineserver could be started for $WINEPREFIX" >&2
+  exit 1
+fi
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first start of Wine makes the prefix (several seconds); keep its
 # messages out of the tests' output.

@@ -9,11 +9,11 @@
 #include <unistd.h>
 #endif
 
-#include "../../../board_api/kel_api.h"
 #include "../../../monitor/device_sequence.h"
 #include "../../../monitor/program_values.h"
 #include "../../../monitor/startup.h"
 #include "../temp_directory.h"
+#include "kel_api.h"
 
 namespace {
 

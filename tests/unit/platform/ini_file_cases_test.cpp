@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "../../../platform/ini_reader.h"
 #include "../temp_directory.h"
+#include "ini_reader.h"
 
 namespace {
 
