@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../recording/recording_text.h"
+#include "recording_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string text(reinterpret_cast<const char *>(data), size);

@@ -1,18 +1,25 @@
 #include "real_library.h"
 
+#include "call_shapes.h"
 #include "library_loader.h"
 
 namespace {
 
+// A 32-bit stdcall library may name each entry point with the bytes of its
+// arguments (four each), with or without a leading underscore.
 template <typename Function>
-bool find(void *library, const char *name, Function *function, std::string *missing) {
-    void *address = platLibraryFunction(library, name);
-    if (address == nullptr) {
-        *missing = name;
-        return false;
+bool find(void *library, const rec::EntryShape &shape, Function *function, std::string *missing) {
+    const std::string name = shape.name;
+    const std::string bytes = "@" + std::to_string(4 * shape.arguments.size());
+    for (const std::string &candidate : {name, name + bytes, "_" + name + bytes}) {
+        void *address = platLibraryFunction(library, candidate.c_str());
+        if (address != nullptr) {
+            *function = reinterpret_cast<Function>(address);
+            return true;
+        }
     }
-    *function = reinterpret_cast<Function>(address);
-    return true;
+    *missing = name;
+    return false;
 }
 
 } // namespace
@@ -25,19 +32,19 @@ bool loadRealLibrary(const char *path, RealLibrary *real, std::string *problem) 
         return false;
     }
     std::string missing;
-    const bool complete = find(library, "KEL_displayMode", &real->displayMode, &missing) &&
-                          find(library, "KEL_init", &real->init, &missing) &&
-                          find(library, "KEL_lidList", &real->lidList, &missing) &&
-                          find(library, "KEL_getInfo", &real->getInfo, &missing) &&
-                          find(library, "KEL_open", &real->open, &missing) &&
-                          find(library, "KEL_puList", &real->puList, &missing) &&
-                          find(library, "KEL_puState", &real->puState, &missing) &&
-                          find(library, "KEL_serviceList", &real->serviceList, &missing) &&
-                          find(library, "KEL_capture", &real->capture, &missing) &&
-                          find(library, "KEL_ctrl", &real->ctrl, &missing) &&
-                          find(library, "KEL_release", &real->release, &missing) &&
-                          find(library, "KEL_close", &real->close, &missing) &&
-                          find(library, "KEL_cleanup", &real->cleanup, &missing);
+    const bool complete = find(library, rec::kDisplayMode, &real->displayMode, &missing) &&
+                          find(library, rec::kInit, &real->init, &missing) &&
+                          find(library, rec::kLidList, &real->lidList, &missing) &&
+                          find(library, rec::kGetInfo, &real->getInfo, &missing) &&
+                          find(library, rec::kOpen, &real->open, &missing) &&
+                          find(library, rec::kPuList, &real->puList, &missing) &&
+                          find(library, rec::kPuState, &real->puState, &missing) &&
+                          find(library, rec::kServiceList, &real->serviceList, &missing) &&
+                          find(library, rec::kCapture, &real->capture, &missing) &&
+                          find(library, rec::kCtrl, &real->ctrl, &missing) &&
+                          find(library, rec::kRelease, &real->release, &missing) &&
+                          find(library, rec::kClose, &real->close, &missing) &&
+                          find(library, rec::kCleanup, &real->cleanup, &missing);
     if (!complete) {
         *problem = std::string("the board library '") + path + "' has no entry point " + missing;
         return false;

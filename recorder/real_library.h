@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "../board_api/kel_api.h"
+#include "kel_api.h"
 
 struct RealLibrary {
     decltype(&KEL_displayMode) displayMode;

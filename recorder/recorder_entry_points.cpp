@@ -2,8 +2,8 @@
 // the board library unchanged and writes what happened. The caller gets
 // exactly the library's result and writes; nothing thrown while recording
 // crosses into the calling program.
-#include "../board_api/kel_api.h"
 #include "call_shapes.h"
+#include "kel_api.h"
 #include "recording_session.h"
 #include "recording_status.h"
 

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "../board_api/kel_api.h"
+#include "kel_api.h"
 
 namespace rec {
 

@@ -1,7 +1,7 @@
 #include "handle_book.h"
 
-#include "../board_api/kel_control_records.h"
-#include "../board_api/kel_status.h"
+#include "kel_control_records.h"
+#include "kel_status.h"
 #include "recorded_call.h"
 
 namespace rec {

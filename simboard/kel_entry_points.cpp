@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "../board_api/kel_api.h"
 #include "call_shapes.h"
 #include "call_trace.h"
+#include "kel_api.h"
 #include "replay.h"
 #include "sim_library.h"
 #include "sim_status.h"

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "../../../board_api/kel_api.h"
-#include "../../../board_api/kel_basedds.h"
-#include "../../../board_api/kel_status.h"
-#include "../../../recording/call_shapes.h"
-#include "../../../recording/divergence_report.h"
-#include "../../../recording/recording_text.h"
+#include "call_shapes.h"
+#include "divergence_report.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
+#include "kel_status.h"
+#include "recording_text.h"
 
 namespace {
 
