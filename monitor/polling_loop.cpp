@@ -3,12 +3,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../platform/console.h"
-#include "../platform/stop_request.h"
-#include "../platform/system.h"
+#include "console.h"
+#include "kel_api.h"
 #include "program_values.h"
 #include "sensor_table.h"
+#include "stop_request.h"
+#include "system.h"
 
 namespace {
 

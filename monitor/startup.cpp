@@ -3,12 +3,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../platform/console.h"
-#include "../platform/stop_request.h"
-#include "../platform/system.h"
+#include "console.h"
 #include "device_sequence.h"
+#include "kel_api.h"
 #include "monitor_flags.h"
+#include "stop_request.h"
+#include "system.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ void waitForKey(void) {
 int runSensors(int argc, char **argv) {
     // The messages are UTF-8 on POSIX, so a system without this locale
     // prints them just the same.
-    platSetRussianLocale();
+    platSetRussianLocaleAndCodePage();
     platWatchStopRequests();
 
     int status = kExitFailed;

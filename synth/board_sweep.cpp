@@ -4,22 +4,21 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basedds.h"
-#include "../platform/console.h"
-#include "../platform/filesystem.h"
-#include "../platform/stop_request.h"
 #include "board_listing.h"
 #include "command_line.h"
+#include "console.h"
 #include "dds_setup.h"
+#include "filesystem.h"
 #include "fmc_clock.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
 #include "option_file.h"
 #include "program_values.h"
+#include "stop_request.h"
 
 namespace {
 
 const uint32_t kLidCapacity = 10;
-const uint32_t kCaptureTimeout = 10000;
 
 // Reads the command line and the option file; false when the run must end
 // (the reason has been printed).
@@ -53,7 +52,7 @@ void startLibrary() {
     KEL_init(config, &boardCount);
 }
 
-void printCaptureMode(uint32_t mode) {
+void printDdsCaptureMode(uint32_t mode) {
     if (mode == KEL_MODE_EXCLUSIVE) {
         printf("BASEDDS0 Capture mode: EXCLUSIVE\n");
     } else if (mode == KEL_MODE_SPY) {
@@ -77,8 +76,8 @@ int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t
             KEL_release(ddsService, 0);
         }
         uint32_t mode = KEL_MODE_EXCLUSIVE;
-        ddsService = KEL_capture(device, 0, &mode, services[j].name, kCaptureTimeout);
-        printCaptureMode(mode);
+        ddsService = KEL_capture(device, 0, &mode, services[j].name, KEL_CAPTURE_TIMEOUT_MS);
+        printDdsCaptureMode(mode);
         if (ddsService > 0 && platStopStatus() == 0) {
             setupFmcClock(device);
             setupDds(ddsService);

@@ -33,7 +33,7 @@ void platSleepMs(uint32_t milliseconds) {
     }
 }
 
-bool platSetRussianLocale(void) {
+bool platSetRussianLocaleAndCodePage(void) {
     // POSIX systems have no locale called "Russian"; try it, then a UTF-8
     // Russian locale. The messages are UTF-8 here, so a failure is harmless.
     return setlocale(LC_CTYPE, "Russian") != nullptr ||

@@ -51,7 +51,7 @@ void showMessagesOnConsole() {
 // board back at once.
 void platSleepMs(uint32_t milliseconds) { (void)waitForStop(milliseconds); }
 
-bool platSetRussianLocale(void) {
+bool platSetRussianLocaleAndCodePage(void) {
     const bool set = setlocale(LC_CTYPE, "Russian") != nullptr;
     showMessagesOnConsole();
     return set;

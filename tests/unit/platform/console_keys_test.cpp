@@ -3,7 +3,7 @@
 // the end reached) for the whole process, so one test walks through it all.
 #include <gtest/gtest.h>
 
-#include "../../../platform/console.h"
+#include "console.h"
 
 #if defined(_WIN32)
 #include <windows.h>

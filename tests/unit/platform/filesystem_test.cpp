@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "../../../platform/filesystem.h"
 #include "../temp_directory.h"
+#include "filesystem.h"
 
 namespace {
 
