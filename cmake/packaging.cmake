@@ -106,9 +106,11 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME}
         DESTINATION ${KEL_INSTALL_README})
 if(NOT WIN32)
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/man/demo_sgen.1
-                ${CMAKE_SOURCE_DIR}/packaging/man/demo_sensors.1
-          DESTINATION share/man/man1)
+  foreach(page demo_sgen.1 demo_sensors.1)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/man/${page} ${CMAKE_BINARY_DIR}/packaging/${page}
+                   @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page} DESTINATION share/man/man1)
+  endforeach()
 endif()
 
 set(CPACK_PACKAGE_NAME ${KEL_PACKAGE_NAME})
