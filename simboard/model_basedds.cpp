@@ -11,8 +11,8 @@
 #include <math.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basedds.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
 #include "service_model.h"
 #include "sim_status.h"
 
@@ -24,7 +24,8 @@ bool isFlag(uint32_t word) { return word == 0 || word == 1; }
 
 class BaseDdsModel : public ServiceModel {
 public:
-    bool configure(const std::string &, const std::string &, std::string *) override {
+    bool configure(const std::string &, const std::string &, ServiceFaults *,
+                   std::string *) override {
         return false;
     }
 

@@ -7,15 +7,14 @@
 // An output that was never routed reads back input 0, the switch's state
 // after power-up. A spy holds the service to watch it: the commands that
 // change the switch are refused with KELerr_BAD_MODE, GETSWITCH is served.
-#include <errno.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <vector>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basefmc.h"
+#include "kel_api.h"
+#include "kel_basefmc.h"
 #include "service_model.h"
+#include "setting_values.h"
 #include "sim_status.h"
 
 namespace sim {
@@ -28,10 +27,8 @@ const int32_t kPowerUpInput = 0;
 
 // A switch size from the configuration: 1 to kMaxSwitchSize.
 bool parseSwitchSize(const std::string &text, int32_t *size) {
-    char *end = nullptr;
-    errno = 0;
-    const long value = strtol(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || errno == ERANGE || value < 1 || value > kMaxSwitchSize) {
+    long long value = 0;
+    if (!readInteger(text, &value) || value < 1 || value > kMaxSwitchSize) {
         return false;
     }
     *size = static_cast<int32_t>(value);
@@ -42,7 +39,8 @@ class BaseFmcModel : public ServiceModel {
 public:
     BaseFmcModel() { resize(kDefaultSwitchSize); }
 
-    bool configure(const std::string &key, const std::string &value, std::string *error) override {
+    bool configure(const std::string &key, const std::string &value, ServiceFaults *,
+                   std::string *error) override {
         int32_t *size = nullptr;
         if (key == "switch_outputs") {
             size = &outputCount_;

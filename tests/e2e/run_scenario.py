@@ -7,20 +7,27 @@ A scenario is a folder:
   stdin            bytes fed as standard input (absent: empty input)
   env              extra environment, KEY=VALUE per line
   workdir          a path below the working directory to run in instead;
-                   "@N" makes one whose full path is N characters long
-  files/           copied into the directory the program runs in
+                   "@N" makes one whose full path is N bytes long (as long
+                   as the program sees it)
+  files/           copied into the directory the program runs in, over the
+                   shared fixtures of its program (e2e/defaults/<program>/)
+  without_defaults when present, the shared fixtures are not copied
   setup            a bash script run there before the program, for what
                    files cannot hold (huge or unreadable files...)
   unprivileged     when present and the tests run as root, the program runs
-                   as user nobody, so that file permissions apply to it
+                   as user nobody, so that file permissions apply to it: a
+                   copy of it, in a directory nobody can enter, with every
+                   file readable but what the setup takes away
   expected_stdout  the whole standard output
   expected_status  exit status (absent: 0)
   expected_stderr  the whole standard error (absent: not compared)
   expected_trace   the library's call trace (absent: not compared)
   about            one line: what the scenario shows (not read by the runner)
 
-With KEL_E2E_UPDATE=1 the expected files that exist are rewritten from the
-run instead of compared: review the diff before committing it.
+With KEL_E2E_UPDATE=1 the expected files are written from the run instead
+of compared (each one a comparison would read: the standard output, the
+status when it is not 0, standard error and trace when the scenario has
+them): review the diff before committing it.
 
 With --windows the program is the Windows build, started through --launcher
 (wine) and the --key-feeder, and compared with the same expected files. The
@@ -41,7 +48,10 @@ import subprocess
 import sys
 import tempfile
 
-TIMEOUT_SECONDS = 30
+# Far above the slowest run (a few seconds under Valgrind on a loaded
+# machine): a run that reaches it hangs.
+TIMEOUT_SECONDS = 120
+DEFAULTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "defaults")
 UNPRIVILEGED = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
@@ -52,20 +62,27 @@ def read(path, default=None):
         return handle.read()
 
 
-def deep_directory(base, wanted):
-    """Creates the directory a workdir file names and returns its path."""
+def posix_path_length(path):
+    """A path's length as a POSIX program counts it: in bytes."""
+    return len(os.fsencode(path))
+
+
+def deep_directory(base, wanted, measure):
+    """Creates the directory a workdir file names and returns its path;
+    measure gives a path's length as the program sees it."""
     if not wanted.startswith("@"):
         path = os.path.join(base, wanted)
     else:
         length = int(wanted[1:])
         path = base
-        while len(path) < length:
-            step = min(60, length - len(path) - 1)
+        # Only ASCII is added: each character adds one to any measure.
+        while measure(path) < length:
+            step = min(60, length - measure(path) - 1)
             if step < 1:  # one character left: lengthen the previous part instead
                 path += "x"
                 continue
             path = os.path.join(path, "d" * step)
-        assert len(path) == length, (path, length)
+        assert measure(path) == length, (path, length)
     os.makedirs(path, exist_ok=True)
     return path
 
@@ -77,7 +94,6 @@ class windows_run:
         self.launcher = shlex.split(options.launcher)
         self.feeder = options.key_feeder
         self.encoding = options.text_encoding
-        self.program = os.path.abspath(options.program)
 
     def paths(self, unix_paths):
         """The Windows forms of paths, as the program sees them."""
@@ -97,15 +113,17 @@ class windows_run:
         directories = self.paths([entry for entry in unix_list.split(":") if entry])
         return {"WINEPATH" if self.launcher else "PATH": ";".join(directories)}
 
-    def deep_length(self, work, length):
-        """The POSIX length that gives a Windows path of the wanted length."""
-        return length - (len(self.path(work)) - len(work))
+    def path_length(self, work):
+        """A path's length as the program sees it below work: the Windows
+        form adds a drive, and the ANSI code page has one byte a character."""
+        added = len(self.path(work)) - len(work)
+        return lambda path: len(path) + added
 
     def unprivileged_environment(self):
         """Wine refuses a prefix that another user owns: nobody gets its own."""
         if not self.launcher:
             return {}
-        wine_home = os.path.join(tempfile.gettempdir(), "kel-e2e-wine-nobody")
+        wine_home = os.path.join(reachable_base(), "kel-e2e-wine-nobody")
         os.makedirs(wine_home, exist_ok=True)
         shutil.chown(wine_home, "nobody", "nogroup")
         environment = dict(os.environ, WINEPREFIX=os.path.join(wine_home, "prefix"),
@@ -120,11 +138,10 @@ class windows_run:
                                env=environment, capture_output=True, check=True)
         return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
 
-    def command(self, arguments):
+    def command(self, feeder, program, arguments):
         # The feeder starts the program by the Windows form of its path, as a
         # Windows shell would; that is also what the program gets as argv[0].
-        feeder = [self.feeder] if self.feeder else []
-        return self.launcher + feeder + [self.program] + arguments
+        return self.launcher + feeder + [program] + arguments
 
     @staticmethod
     def program_text(data):
@@ -147,95 +164,148 @@ def show_difference(label, expected, actual):
                           for line in lines)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--scenario", required=True)
-    parser.add_argument("--launcher", default="")
-    parser.add_argument("--windows", action="store_true",
-                        help="the program is the Windows build")
-    parser.add_argument("--key-feeder", help="Windows program that feeds standard input")
-    parser.add_argument("--text-encoding", help="encoding of the Windows build's texts")
-    options = parser.parse_args()
-    windows = windows_run(options) if options.windows else None
-    if windows and os.environ.get("KEL_E2E_UPDATE") == "1":
-        print("FAIL: expected files are written from the POSIX build only")
-        return 1
+def reachable_base():
+    """A scratch directory that user nobody can enter: the temporary directory
+    when every directory above it lets others through, else a system one
+    (a checkout or TMPDIR made by mktemp -d is 0700)."""
+    for base in (tempfile.gettempdir(), "/tmp", "/var/tmp", "/dev/shm"):
+        path = os.path.realpath(base)
+        parts = [path] + [os.path.dirname(path)]
+        while parts[-1] != parts[-2]:
+            parts.append(os.path.dirname(parts[-1]))
+        if os.path.isdir(path) and all(os.stat(part).st_mode & stat.S_IXOTH for part in parts):
+            return path
+    raise SystemExit("FAIL: no temporary directory that user nobody can enter")
 
+
+def open_to_others(root):
+    """Lets nobody enter every directory and read every file of a run, so
+    that only what a scenario's setup takes away is out of its reach."""
+    for directory, _, names in os.walk(root):
+        os.chmod(directory, os.stat(directory).st_mode | 0o755)
+        for name in names:
+            path = os.path.join(directory, name)
+            os.chmod(path, os.stat(path).st_mode | 0o444)
+
+
+def copy_program(program, extra, into):
+    """Copies a program with the libraries beside it (and the key feeder)
+    to where nobody can run it; the build tree may be out of its reach."""
+    os.mkdir(into)
+    source = os.path.dirname(program)
+    names = [name for name in os.listdir(source)
+             if name.startswith("libKEL.so") or name.lower().endswith(".dll")]
+    for path in [program] + [os.path.join(source, name) for name in names]:
+        shutil.copy2(path, into)
+    copies = [os.path.join(into, os.path.basename(path)) for path in [program] + extra]
+    for path in extra:
+        shutil.copy2(path, into)
+    return copies
+
+
+class run_plan:
+    """What one run of a program is: built by prepare_run, the only place
+    that makes the working directory and the environment of a run."""
+
+    def __init__(self):
+        self.command = []
+        self.directory = ""  # the working directory the program starts in
+        self.environment = {}
+        self.feed = b""
+        self.trace = ""  # the library's call trace, as the runner reads it
+
+
+def prepare_run(options, windows, root):
     scenario = options.scenario
-    arguments = (read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines())
-    feed = read(os.path.join(scenario, "stdin"), b"")
+    plan = run_plan()
+    plan.feed = read(os.path.join(scenario, "stdin"), b"")
+    arguments = read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines()
+    work = os.path.join(root, "work")
+    os.mkdir(work)
+    plan.directory = work
+    workdir = read(os.path.join(scenario, "workdir"))
+    if workdir is not None:
+        measure = windows.path_length(work) if windows else posix_path_length
+        plan.directory = deep_directory(work, workdir.decode("utf-8").strip(), measure)
+    # Shared fixtures first, then the scenario's own files over them.
+    defaults = os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)))
+    if os.path.isdir(defaults) and not os.path.exists(os.path.join(scenario, "without_defaults")):
+        shutil.copytree(defaults, plan.directory, dirs_exist_ok=True)
+    files = os.path.join(scenario, "files")
+    if os.path.isdir(files):
+        shutil.copytree(files, plan.directory, dirs_exist_ok=True)
+    plan.trace = os.path.join(root, "trace.txt")
 
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-") as root:
-        work = os.path.join(root, "work")
-        os.mkdir(work)
-        run_in = work
-        workdir = read(os.path.join(scenario, "workdir"))
-        if workdir is not None:
-            wanted = workdir.decode("utf-8").strip()
-            if windows and wanted.startswith("@"):
-                wanted = f"@{windows.deep_length(work, int(wanted[1:]))}"
-            run_in = deep_directory(work, wanted)
-        files = os.path.join(scenario, "files")
-        if os.path.isdir(files):
-            shutil.copytree(files, run_in, dirs_exist_ok=True)
-        trace = os.path.join(root, "trace.txt")
-        setup = os.path.join(scenario, "setup")
-        if os.path.exists(setup):
-            subprocess.run(["bash", setup], cwd=run_in, check=True)
-        prefix = []
-        if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
-            # Root reads every file whatever its mode: drop to nobody.
-            os.chmod(root, stat.S_IRWXU | stat.S_IRWXG | stat.S_IRWXO)
-            prefix = UNPRIVILEGED
+    program = options.program
+    feeder = [windows.feeder] if windows and windows.feeder else []
+    prefix = []
+    if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
+        # Root reads every file whatever its mode: drop to nobody.
+        program, *feeder = copy_program(program, feeder, os.path.join(root, "bin"))
+        with open(plan.trace, "wb"):
+            pass
+        os.chmod(plan.trace, 0o666)
+        open_to_others(root)
+        prefix = UNPRIVILEGED
+    setup = os.path.join(scenario, "setup")
+    if os.path.exists(setup):
+        subprocess.run(["bash", setup], cwd=plan.directory, check=True)
 
-        environment = dict(os.environ)
-        if windows:
-            # One conversion for all three: each start of winepath costs.
-            trace_path, work_path, windows.program = windows.paths(
-                [trace, work, windows.program])
-        environment["KEL_SIM_TRACE"] = trace_path if windows else trace
-        for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
-            if "=" in line:
-                key, value = line.split("=", 1)
-                if windows and key == "PATH":
-                    environment.update(windows.search_path(value.replace("{work}", work)))
-                    continue
-                if windows and "{work}" in value:
-                    value = value.replace("{work}", work_path)
-                environment[key] = value.replace("{work}", work)
+    plan.environment = dict(os.environ)
+    trace_path, work_path = plan.trace, work
+    if windows:
+        # One conversion for all: each start of winepath costs.
+        trace_path, work_path, program = windows.paths([plan.trace, work, program])
+    plan.environment["KEL_SIM_TRACE"] = trace_path
+    for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            if windows and key == "PATH":
+                plan.environment.update(windows.search_path(value.replace("{work}", work)))
+                continue
+            plan.environment[key] = value.replace("{work}", work_path)
 
-        if windows:
-            if prefix:
-                environment.update(windows.unprivileged_environment())
-            command = prefix + windows.command(arguments)
-        else:
-            command = prefix + shlex.split(options.launcher) + [options.program] + arguments
-        try:
-            run = subprocess.run(command, cwd=run_in, env=environment, input=feed,
-                                 capture_output=True, timeout=TIMEOUT_SECONDS)
-        except subprocess.TimeoutExpired:
-            print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
-            return 1
-        stdout, stderr = run.stdout, run.stderr
-        if windows:
-            stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
-        actual = {
-            "expected_stdout": stdout,
-            "expected_stderr": stderr,
-            "expected_status": f"{run.returncode}\n".encode(),
-            "expected_trace": read(trace, b""),
-        }
+    if windows:
+        if prefix:
+            plan.environment.update(windows.unprivileged_environment())
+        plan.command = prefix + windows.command(feeder, program, arguments)
+    else:
+        plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
+    return plan
 
-    if os.environ.get("KEL_E2E_UPDATE") == "1":
-        for name, value in actual.items():
-            path = os.path.join(scenario, name)
-            if os.path.exists(path) or name == "expected_stdout":
-                with open(path, "wb") as handle:
-                    handle.write(value)
-        print("updated", scenario)
-        return 0
 
+def execute(plan, windows):
+    """Runs a plan; the outputs under the names of the files they match."""
+    try:
+        run = subprocess.run(plan.command, cwd=plan.directory, env=plan.environment,
+                             input=plan.feed, capture_output=True, timeout=TIMEOUT_SECONDS)
+    except subprocess.TimeoutExpired:
+        return None
+    stdout, stderr = run.stdout, run.stderr
+    if windows:
+        stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
+    return {
+        "expected_stdout": stdout,
+        "expected_stderr": stderr,
+        "expected_status": f"{run.returncode}\n".encode(),
+        "expected_trace": read(plan.trace, b""),
+    }
+
+
+def update(scenario, actual):
+    """Writes every expected file that a comparison would read: the standard
+    output always, the status when it is not the default 0, the others when
+    the scenario has them."""
+    for name, value in actual.items():
+        path = os.path.join(scenario, name)
+        if (os.path.exists(path) or name == "expected_stdout"
+                or (name == "expected_status" and value != b"0\n")):
+            with open(path, "wb") as handle:
+                handle.write(value)
+    print("updated", scenario)
+
+
+def compare(scenario, actual, windows):
     failed = False
     for name, value in actual.items():
         expected = read(os.path.join(scenario, name))
@@ -249,9 +319,44 @@ def main():
             show_difference(name, expected, value)
             failed = True
     if failed:
-        print("standard error was:", run.stderr.decode("utf-8", "backslashreplace"))
+        print("standard error was:",
+              actual["expected_stderr"].decode("utf-8", "backslashreplace"))
+    return failed
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--scenario", required=True)
+    parser.add_argument("--launcher", default="")
+    parser.add_argument("--windows", action="store_true",
+                        help="the program is the Windows build")
+    parser.add_argument("--key-feeder", help="Windows program that feeds standard input")
+    parser.add_argument("--text-encoding", help="encoding of the Windows build's texts")
+    options = parser.parse_args()
+    # The program runs in a scratch directory: relative paths are taken from here.
+    options.program = os.path.abspath(options.program)
+    options.scenario = os.path.abspath(options.scenario)
+    if options.key_feeder:
+        options.key_feeder = os.path.abspath(options.key_feeder)
+    windows = windows_run(options) if options.windows else None
+    updating = os.environ.get("KEL_E2E_UPDATE") == "1"
+    if windows and updating:
+        print("FAIL: expected files are written from the POSIX build only")
         return 1
-    return 0
+
+    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
+    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
+    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+        plan = prepare_run(options, windows, root)
+        actual = execute(plan, windows)
+    if actual is None:
+        print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
+        return 1
+    if updating:
+        update(options.scenario, actual)
+        return 0
+    return 1 if compare(options.scenario, actual, windows) else 0
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #if defined(_WIN32)
@@ -47,11 +48,15 @@ class InTempDirectory : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
-        directory_ = std::filesystem::temp_directory_path() /
-                     (std::string("kel-unit-") +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        removeTree(directory_);
-        std::filesystem::create_directories(directory_);
+        // A name no other run can hold: test runs of two checkouts, or of
+        // the same one twice, share the temporary directory.
+        const std::string name = std::string("kel-unit-") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::random_device random;
+        do {
+            directory_ =
+                std::filesystem::temp_directory_path() / (name + "-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(directory_));
         std::filesystem::current_path(directory_);
     }
     void TearDown() override {

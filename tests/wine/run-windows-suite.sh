@@ -5,20 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-missing=()
-command -v cmake >/dev/null || missing+=(cmake)
-command -v ninja >/dev/null || missing+=(ninja-build)
-command -v python3 >/dev/null || missing+=(python3)
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64)
-command -v wine >/dev/null || missing+=(wine)
-[ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
-# GoogleTest is built for Windows from the sources this package ships.
-[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+.ci/install-missing windows
 
 # A prefix of the suite's own, so that an operator's ~/.wine is not touched.
 export WINEPREFIX="${KEL_WINEPREFIX:-$PWD/build/mingw-wineprefix}"
@@ -26,10 +13,19 @@ export WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
 
-# One server for every program the suite starts (about 50 ms a start instead
-# of a second); the build's test discovery already runs Windows programs.
+# One persistent server for every program the suite starts. A server that
+# Wine starts by itself (Debian's wineserver wrapper passes -p0) ends the
+# moment its last program ends: without one that stays, every test starts a
+# server and Wine's system processes of its own, racing the end of the
+# previous test's. "wineserver -p" changes nothing and returns status 2,
+# silently, while another server of the prefix runs: end that one first and
+# wait until it is gone.
 wineserver -k 2>/dev/null || true
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -w
+if ! wineserver -p </dev/null >/dev/null 2>&1; then
+  echo "run-windows-suite: no persistent wineserver could be started for $WINEPREFIX" >&2
+  exit 1
+fi
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first start of Wine makes the prefix (several seconds); keep its
 # messages out of the tests' output.
