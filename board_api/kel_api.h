@@ -46,6 +46,10 @@
 /* Passed to KEL_displayMode by both programs. */
 #define KEL_DISPLAY_MODE_DEFAULT 0x8F
 
+/* The board library's own configuration file, as both programs name it to
+ * KEL_init. */
+#define KEL_CONFIG_FILE "kel.ini"
+
 /* How long both programs let KEL_capture wait for a busy service, ms. */
 #define KEL_CAPTURE_TIMEOUT_MS 10000u
 

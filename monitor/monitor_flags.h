@@ -5,9 +5,11 @@
 
 #include <stdint.h>
 
+#include "filesystem.h"
+
 #define MONITOR_OPTION_FILE "demo_sensors.ini"
-#define MONITOR_PATH_SIZE 260  // the found file's path
-#define MONITOR_VALUE_SIZE 260 // one option value, cut to this size less one
+#define MONITOR_PATH_SIZE PLAT_PATH_SIZE // the found file's path
+#define MONITOR_VALUE_SIZE 260           // one option value, cut to this size less one
 
 enum ReadFlagsResult {
     READ_FLAGS_OK = 0,

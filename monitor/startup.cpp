@@ -48,7 +48,7 @@ bool readFlags() {
 bool startLibrary() {
     KEL_displayMode(KEL_DISPLAY_MODE_DEFAULT);
     int32_t boardCount = 0;
-    if (KEL_init("kel.ini", &boardCount) < 0) {
+    if (KEL_init(KEL_CONFIG_FILE, &boardCount) < 0) {
         printf("ERROR: Can't Initialize KEL Shell\n");
         return false;
     }

@@ -4,6 +4,10 @@
 
 #include <stdint.h>
 
+// The longest path the programs handle, NUL included: the Windows API's
+// classic limit, kept on POSIX so that both behave alike.
+#define PLAT_PATH_SIZE 260
+
 // Writes the current directory into buffer. Returns its length without the
 // NUL on success; the size it needs (NUL included) when buffer is too small,
 // leaving buffer unchanged; 0 on failure.

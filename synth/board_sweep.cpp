@@ -47,7 +47,7 @@ bool readSettings(int argc, char **argv) {
 void startLibrary() {
     KEL_displayMode(KEL_DISPLAY_MODE_DEFAULT);
     // The program's own library configuration wins when it can be read.
-    const char *config = platCanOpenForReading("kel_sgen.ini") ? "kel_sgen.ini" : "kel.ini";
+    const char *config = platCanOpenForReading("kel_sgen.ini") ? "kel_sgen.ini" : KEL_CONFIG_FILE;
     int32_t boardCount = 0;
     KEL_init(config, &boardCount);
 }

@@ -5,7 +5,9 @@
 
 #include <stdint.h>
 
-#define SGEN_NAME_SIZE 260 // option-file name and built path buffers
+#include "filesystem.h"
+
+#define SGEN_NAME_SIZE PLAT_PATH_SIZE // option-file name and built path buffers
 #define SGEN_ALL_BOARDS (-1)
 
 // Entries of the unit and service lists asked of the library per board.
