@@ -89,20 +89,28 @@ elseif(WIN32)
 else()
   set(KEL_PACKAGE_SYSTEM ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
 endif()
-set(KEL_PACKAGE_RECORDER_NOTE "")
+file(READ ${KEL_README_SOURCE} readme)
 if(TARGET KEL_recorder)
-  file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder.txt KEL_PACKAGE_RECORDER_NOTE)
-  string(CONFIGURE "${KEL_PACKAGE_RECORDER_NOTE}" KEL_PACKAGE_RECORDER_NOTE @ONLY)
-  set(KEL_PACKAGE_RECORDER_NOTE "\n${KEL_PACKAGE_RECORDER_NOTE}")
+  if(WIN32)
+    file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder-windows.txt recorder_note)
+  else()
+    file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder-linux.txt recorder_note)
+  endif()
+  string(APPEND readme "\n${recorder_note}")
 endif()
-configure_file(${KEL_README_SOURCE} ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME}
-               @ONLY NEWLINE_STYLE ${KEL_README_NEWLINES})
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME} CONTENT "${readme}"
+     @ONLY NEWLINE_STYLE ${KEL_README_NEWLINES})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${KEL_README_SOURCE} ${CMAKE_SOURCE_DIR}/packaging/README-recorder-windows.txt
+             ${CMAKE_SOURCE_DIR}/packaging/README-recorder-linux.txt)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME}
         DESTINATION ${KEL_INSTALL_README})
 if(NOT WIN32)
-  install(FILES ${CMAKE_SOURCE_DIR}/packaging/man/demo_sgen.1
-                ${CMAKE_SOURCE_DIR}/packaging/man/demo_sensors.1
-          DESTINATION share/man/man1)
+  foreach(page demo_sgen.1 demo_sensors.1)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/man/${page} ${CMAKE_BINARY_DIR}/packaging/${page}
+                   @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page} DESTINATION share/man/man1)
+  endforeach()
 endif()
 
 set(CPACK_PACKAGE_NAME ${KEL_PACKAGE_NAME})

@@ -156,6 +156,9 @@ def check_windows_zip(path, kind, work, readme, wine):
     optional = {"recorder/KEL.dll"}
     check(WINDOWS_FILES <= present and present - WINDOWS_FILES <= optional,
           "%s: holds %s" % (kind, sorted(present)))
+    if "README.txt" in present:
+        text = open(os.path.join(folder, "README.txt"), "rb").read()
+        check(text.count(b"\n") == text.count(b"\r\n"), "%s: README.txt has bare LF" % kind)
     for program in PROGRAMS:
         form, imports, _ = pe_tables(objdump, os.path.join(folder, program))
         check(form == form_wanted, "%s: %s is %s" % (kind, program, form))

@@ -1,8 +1,8 @@
 // Ending a run early, on the operator's or the system's request, without
 // leaving the board held.
 //
-// A request (Ctrl+C, a termination or hang-up signal, a closed standard
-// output; on Windows Ctrl+C, Ctrl+Break and closing the console window) is
+// A request (Ctrl+C, Ctrl+\, a termination or hang-up signal, a closed
+// standard output; on Windows Ctrl+C, Ctrl+Break and closing the console window) is
 // only recorded when it arrives. The programs look at it at their waiting
 // points and between boards, give back what they hold in the order of the
 // normal path, and end with the status it gives. Key waits and sleeps end
@@ -16,9 +16,9 @@
 void platWatchStopRequests(void);
 
 // 0 while the run may go on; once a request arrived, the exit status the
-// program ends with: 128 plus the number of the signal (130 Ctrl+C, 129
-// hang-up or closed console window, 141 closed output, 143 termination,
-// 149 Ctrl+Break).
+// program ends with: 128 plus the number of the signal (130 Ctrl+C, 131
+// Ctrl+\, 129 hang-up or closed console window, 141 closed output, 143
+// termination, 149 Ctrl+Break).
 int platStopStatus(void);
 
 // The status to end the program with: status, unless a request arrived.

@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+const int kStopSignals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE};
 const int kSignalStatusBase = 128;
 
 volatile sig_atomic_t g_stopSignal = 0; // the first request's signal

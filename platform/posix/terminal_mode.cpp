@@ -17,7 +17,7 @@ namespace {
 
 // Signals that end the program when the program does not handle them itself
 // (the stop requests of stop_request.cpp are handled): the terminal is put
-// back on the way out. SIGQUIT always ends it at once, leaving a core dump.
+// back on the way out.
 const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 struct termios g_foundSettings;

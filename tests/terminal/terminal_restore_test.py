@@ -262,7 +262,7 @@ RUNS = {
              ("Ctrl+C", stop_at_prompt("ctrl-c", 128 + signal.SIGINT), False),
              ("SIGTERM", stop_at_prompt(signal.SIGTERM, 128 + signal.SIGTERM), False),
              ("SIGHUP", stop_at_prompt(signal.SIGHUP, 128 + signal.SIGHUP), False),
-             ("SIGQUIT", stop_at_prompt(signal.SIGQUIT, -signal.SIGQUIT), False),
+             ("SIGQUIT", stop_at_prompt(signal.SIGQUIT, 128 + signal.SIGQUIT), False),
              ("closed output", closed_output, True)],
 }
 
