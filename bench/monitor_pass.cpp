@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
-#include "../board_api/kel_api.h"
 #include "../monitor/polling_loop.h"
 #include "../monitor/program_values.h"
 #include "bench_support.h"
+#include "kel_api.h"
 
 namespace {
 

@@ -8,7 +8,12 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(_WIN32)
+#include "kel_status.h"
+
+/* A library that names its exports in a module-definition file defines
+ * KEL_API itself, empty. */
+#if defined(KEL_API)
+#elif defined(_WIN32)
 #if defined(KEL_BUILDING_LIBRARY)
 #define KEL_API __declspec(dllexport)
 #else
@@ -33,10 +38,6 @@
 #define KEL_CALL
 #endif
 
-/* A control call failed when its status AND this mask is non-zero:
- * bits 16 to 18 carry information, not failure. */
-#define KEL_STATUS_MASK 0xFFF8FFFFu
-
 /* Capture and open modes, requested in and granted out. */
 #define KEL_MODE_EXCLUSIVE 0u
 #define KEL_MODE_SHARED 1u
@@ -44,6 +45,9 @@
 
 /* Passed to KEL_displayMode by both programs. */
 #define KEL_DISPLAY_MODE_DEFAULT 0x8F
+
+/* How long both programs let KEL_capture wait for a busy service, ms. */
+#define KEL_CAPTURE_TIMEOUT_MS 10000u
 
 #define KEL_BOARD_NAME_SIZE 128
 #define KEL_PU_DESCRIPTION_SIZE 128

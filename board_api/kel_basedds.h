@@ -50,13 +50,23 @@ typedef struct DdsStrobeMode {
 #pragma pack(pop)
 
 #ifdef __cplusplus
+/* The board reads these records field by field at fixed offsets. */
 static_assert(sizeof(DdsClockMode) == 12, "DdsClockMode is 12 bytes");
+static_assert(offsetof(DdsClockMode, source) == 0, "clock source at 0");
 static_assert(offsetof(DdsClockMode, referenceFreq) == 4, "frequency at 4");
 static_assert(sizeof(DdsOutFreq) == 16, "DdsOutFreq is 16 bytes");
+static_assert(offsetof(DdsOutFreq, outputFreq) == 0, "output frequency at 0");
 static_assert(offsetof(DdsOutFreq, word1) == 8, "first word at 8");
 static_assert(offsetof(DdsOutFreq, word2) == 12, "second word at 12");
 static_assert(sizeof(DdsStartMode) == 24, "DdsStartMode is six words");
+static_assert(offsetof(DdsStartMode, startInverse) == 4, "start inversion at 4");
+static_assert(offsetof(DdsStartMode, word2) == 8, "third start word at 8");
 static_assert(sizeof(DdsStrobeMode) == 24, "DdsStrobeMode is six words");
+static_assert(offsetof(DdsStrobeMode, polarity) == 4, "strobe polarity at 4");
+static_assert(offsetof(DdsStrobeMode, delay) == 8, "strobe delay at 8");
+static_assert(offsetof(DdsStrobeMode, period) == 12, "strobe period at 12");
+static_assert(offsetof(DdsStrobeMode, number) == 16, "number of strobes at 16");
+static_assert(offsetof(DdsStrobeMode, continuous) == 20, "continuous flag at 20");
 #endif
 
 #endif

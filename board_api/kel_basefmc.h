@@ -29,9 +29,13 @@ typedef struct FmcClockFlags {
 #pragma pack(pop)
 
 #ifdef __cplusplus
+/* The board reads these records field by field at fixed offsets. */
 static_assert(sizeof(SwitchRoute) == 8, "SwitchRoute is two words");
+static_assert(offsetof(SwitchRoute, output) == 0, "switch output at 0");
 static_assert(offsetof(SwitchRoute, input) == 4, "input at 4");
 static_assert(sizeof(FmcClockFlags) == 8, "FmcClockFlags is two words");
+static_assert(offsetof(FmcClockFlags, refIsSource4) == 0, "source-4 flag at 0");
+static_assert(offsetof(FmcClockFlags, refIsSource7) == 4, "source-7 flag at 4");
 #endif
 
 #endif

@@ -1,8 +1,13 @@
-/* Status words the programs name when a control call fails. */
+/* The failure mask of control-call statuses, and the status words the
+ * programs name when a control call fails. */
 #ifndef KEL_STATUS_H
 #define KEL_STATUS_H
 
 #include <stdint.h>
+
+/* A control call failed when its status AND this mask is non-zero:
+ * bits 16 to 18 carry information, not failure. */
+#define KEL_STATUS_MASK 0xFFF8FFFFu
 
 #define KELerr_OK 0x00000000u
 #define KELerr_BAD_MODE 0xC000010Au

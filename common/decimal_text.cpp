@@ -7,10 +7,6 @@
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 const char *skipDigits(const char *p) {
@@ -20,17 +16,27 @@ const char *skipDigits(const char *p) {
     return p;
 }
 
+bool isCBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 } // namespace
 
-int32_t decimalToInt32(const char *text) {
+const char *skipBlanksAndSign(const char *text, bool *negative) {
     const char *p = text;
-    while (isBlank(*p)) {
+    while (isCBlank(*p)) {
         ++p;
     }
-    const bool negative = *p == '-';
+    *negative = *p == '-';
     if (*p == '-' || *p == '+') {
         ++p;
     }
+    return p;
+}
+
+int32_t decimalToInt32(const char *text) {
+    bool negative = false;
+    const char *p = skipBlanksAndSign(text, &negative);
     const int64_t limit = negative ? 2147483648LL : 2147483647LL;
     int64_t value = 0;
     for (; isDigit(*p); ++p) {
@@ -46,14 +52,8 @@ double decimalToDouble(const char *text) {
     // Only the decimal form is taken (no hexadecimal, infinity or NaN words,
     // which some C libraries accept and others do not): the numeric prefix
     // is cut out first, then converted.
-    const char *p = text;
-    while (isBlank(*p)) {
-        ++p;
-    }
-    const char *start = p;
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
+    bool negative = false;
+    const char *p = skipBlanksAndSign(text, &negative);
     const char *integerEnd = skipDigits(p);
     const char *end = integerEnd;
     bool anyDigit = integerEnd != p;
@@ -75,6 +75,7 @@ double decimalToDouble(const char *text) {
             end = exponentEnd;
         }
     }
-    const std::string number(start, static_cast<size_t>(end - start));
+    const std::string number =
+        std::string(negative ? "-" : "") + std::string(p, static_cast<size_t>(end - p));
     return strtod(number.c_str(), nullptr);
 }

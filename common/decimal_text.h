@@ -4,6 +4,10 @@
 
 #include <stdint.h>
 
+// Skips leading white space (as C's number conversions do in the "C"
+// locale) and one sign; returns where the digits start.
+const char *skipBlanksAndSign(const char *text, bool *negative);
+
 // Decimal integer: optional leading white space and sign, digits up to the
 // first non-digit. No digits give 0; values past the 32-bit range stop at
 // its nearest end.

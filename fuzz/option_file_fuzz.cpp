@@ -7,9 +7,9 @@
 
 #include <initializer_list>
 
-#include "../common/decimal_text.h"
 #include "../platform/posix/ini_parse.h"
 #include "../synth/option_file.h"
+#include "decimal_text.h"
 
 namespace {
 

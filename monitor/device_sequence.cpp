@@ -5,8 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_sysmon.h"
+#include "kel_api.h"
+#include "kel_sysmon.h"
 #include "polling_loop.h"
 #include "program_values.h"
 
@@ -14,7 +14,6 @@ namespace {
 
 const uint32_t kLidCapacity = 16;
 const uint32_t kServiceCapacity = 10;
-const uint32_t kCaptureTimeout = 10000;
 const uint32_t kUnitAttributeDangerous = 0x8;
 
 // Finds the first SYSMON0 among the listed services and captures it.
@@ -69,7 +68,7 @@ bool unitNeedsWarning(uint32_t id, uint32_t attributes) {
     return id < 0x100u || id > 0x1FFu || (attributes & kUnitAttributeDangerous) != 0;
 }
 
-bool checkProgrammableUnit(void) {
+bool firmwareLoadedOrUnknown(void) {
     uint32_t count = 0;
     KEL_puList(g_device, nullptr, 0, &count);
 
@@ -110,7 +109,7 @@ bool checkProgrammableUnit(void) {
 
 int32_t captureService(const char *name, uint32_t *grantedMode) {
     uint32_t mode = KEL_MODE_SHARED;
-    const int32_t handle = KEL_capture(g_device, 0, &mode, name, kCaptureTimeout);
+    const int32_t handle = KEL_capture(g_device, 0, &mode, name, KEL_CAPTURE_TIMEOUT_MS);
     if (mode == KEL_MODE_SHARED) {
         printf("LOG: %s Capture mode: SHARED\n", name);
     } else if (mode == KEL_MODE_SPY) {
@@ -147,7 +146,7 @@ SequenceResult runDeviceSequence(void) {
     }
 
     SequenceResult result = SEQUENCE_FAILED;
-    if (checkProgrammableUnit()) {
+    if (firmwareLoadedOrUnknown()) {
         result = monitorDevice();
     } else {
         printf("ERROR: Прошивка не загружена!\n");

@@ -16,8 +16,11 @@ enum SequenceResult {
 SequenceResult runDeviceSequence(void);
 
 // Checks the first programmable unit of the open device (g_device). True
-// when the program may go on: firmware loaded, or no unit list to examine.
-bool checkProgrammableUnit(void);
+// when its firmware is loaded, and also when there is no unit to examine:
+// no memory for the unit list ("No Enough Memory") or no unit in it. Those
+// print their error line and the program goes on to the monitor; only a
+// unit known to be unloaded stops it.
+bool firmwareLoadedOrUnknown(void);
 
 // Captures a service of the open device in shared mode and reports the
 // granted mode; returns the handle and writes the granted mode.

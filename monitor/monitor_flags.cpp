@@ -1,8 +1,8 @@
 #include "monitor_flags.h"
 
-#include "../common/decimal_text.h"
-#include "../platform/filesystem.h"
-#include "../platform/ini_reader.h"
+#include "decimal_text.h"
+#include "filesystem.h"
+#include "ini_reader.h"
 #include "program_values.h"
 
 namespace {
@@ -35,10 +35,12 @@ int readMonitorFlags(const char *fileName) {
         {"Vrefp", &g_flags.vrefP},
         {"IsMon", &g_flags.isMon},
     };
+    PlatIniFile *file = platOpenIniFile(path);
     for (const FlagKey &entry : keys) {
-        char value[MONITOR_PATH_SIZE];
-        platReadIniString("Option", entry.key, "0", value, sizeof value, path);
+        char value[MONITOR_VALUE_SIZE];
+        platReadIniValue(file, "Option", entry.key, "0", value, sizeof value);
         *entry.flag = flagFromText(value);
     }
+    platCloseIniFile(file);
     return READ_FLAGS_OK;
 }

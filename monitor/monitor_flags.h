@@ -6,7 +6,8 @@
 #include <stdint.h>
 
 #define MONITOR_OPTION_FILE "demo_sensors.ini"
-#define MONITOR_PATH_SIZE 260 // found path and value buffers
+#define MONITOR_PATH_SIZE 260  // the found file's path
+#define MONITOR_VALUE_SIZE 260 // one option value, cut to this size less one
 
 enum ReadFlagsResult {
     READ_FLAGS_OK = 0,

@@ -3,11 +3,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../platform/console.h"
-#include "../platform/system.h"
+#include "console.h"
+#include "kel_api.h"
 #include "program_values.h"
 #include "sensor_table.h"
+#include "stop_request.h"
+#include "system.h"
 
 namespace {
 
@@ -60,9 +61,14 @@ void runMonitor(int32_t service) {
     SysmonRecords records;
     memset(&records, 0, sizeof records);
     readNominals(service, &records);
+    // Keys typed during the first second are not echoed either.
+    platEnterKeyMode();
     for (;;) {
         runPollingPass(service, &records);
         platSleepMs(kPassIntervalMs);
+        if (platStopStatus() != 0) {
+            break; // the device sequence gives the board back
+        }
         if (escapePressed() || !g_flags.isMon) {
             break;
         }

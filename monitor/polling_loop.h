@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "../board_api/kel_sysmon.h"
+#include "kel_sysmon.h"
 
 // The records handed to the library, zeroed once and reused on every pass:
 // a read the library leaves unwritten shows what its record held last.

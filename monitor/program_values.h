@@ -6,7 +6,7 @@
 
 #include <stdint.h>
 
-#include "../board_api/kel_sysmon.h"
+#include "kel_sysmon.h"
 
 #define MONITOR_NO_BOARD (-1)
 

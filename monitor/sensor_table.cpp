@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../platform/console.h"
+#include "console.h"
+#include "kel_api.h"
 #include "program_values.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #ifndef MONITOR_SENSOR_TABLE_H
 #define MONITOR_SENSOR_TABLE_H
 
-#include "../board_api/kel_sysmon.h"
+#include "kel_sysmon.h"
 
 #define SENSOR_ERROR_THRESHOLD 5.0 // percent
 

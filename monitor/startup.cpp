@@ -3,11 +3,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../platform/console.h"
-#include "../platform/system.h"
+#include "console.h"
 #include "device_sequence.h"
+#include "kel_api.h"
 #include "monitor_flags.h"
+#include "stop_request.h"
+#include "system.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ void waitForKey(void) {
 int runSensors(int argc, char **argv) {
     // The messages are UTF-8 on POSIX, so a system without this locale
     // prints them just the same.
-    platSetRussianLocale();
+    platSetRussianLocaleAndCodePage();
+    platWatchStopRequests();
 
     int status = kExitFailed;
     if (isHelpRequest(argc, argv)) {
@@ -77,6 +79,9 @@ int runSensors(int argc, char **argv) {
     } else if (readFlags() && startLibrary()) {
         status = runDeviceSequence() == SEQUENCE_MONITORED ? kExitOk : kExitFailed;
     }
-    waitForKey();
-    return status;
+    // A run ended on request has given the board back and ends at once.
+    if (platStopStatus() == 0) {
+        waitForKey();
+    }
+    return platEndStatus(status);
 }

@@ -9,8 +9,9 @@
 // leaving buffer unchanged; 0 on failure.
 uint32_t platCurrentDirectory(char *buffer, uint32_t size);
 
-// True when path names a file that can be opened for reading (a directory
-// does not count).
+// True when path names a file that can be opened for reading; never waits.
+// A directory does not count, nor, on POSIX, a FIFO or a device: the INI
+// reader would not read them.
 bool platCanOpenForReading(const char *path);
 
 // Looks for a file name in the program's own directory, the current

@@ -1,4 +1,4 @@
-// Reading one value from an initialisation file, with the results of the
+// Reading values from an initialisation file, with the results of the
 // Windows profile reader: section and key matched without regard to case,
 // the default text when the file, section or key is missing, the value cut
 // to the buffer size less one.
@@ -7,8 +7,24 @@
 
 #include <stdint.h>
 
+// An initialisation file opened for lookups. A program that reads many keys
+// opens the file once: on POSIX its bytes are read then, and every lookup
+// is answered from them.
+struct PlatIniFile;
+
+// Opens path for lookups. A file that is missing or cannot be read still
+// gives a handle, whose every lookup gives the default; null only when
+// memory runs out, and a null handle reads the same way.
+PlatIniFile *platOpenIniFile(const char *path);
+
 // Copies the value (or defaultText) into buffer, NUL-terminated, and returns
 // the number of characters copied. A null buffer or size 0 copies nothing.
+uint32_t platReadIniValue(const PlatIniFile *file, const char *section, const char *key,
+                          const char *defaultText, char *buffer, uint32_t size);
+
+void platCloseIniFile(PlatIniFile *file);
+
+// One lookup: opens the file, reads the value and closes it again.
 uint32_t platReadIniString(const char *section, const char *key, const char *defaultText,
                            char *buffer, uint32_t size, const char *path);
 

@@ -41,32 +41,4 @@ std::string formatText(const char *format, ...) {
                                    : sizeof buffer - 1);
 }
 
-std::string quotedText(const char *text, size_t limit) {
-    if (text == nullptr) {
-        return "null";
-    }
-    std::string result = "\"";
-    for (size_t i = 0; i < limit && text[i] != '\0'; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\') {
-            result += formatText("\\x%02x", c);
-        } else {
-            result += static_cast<char>(c);
-        }
-    }
-    return result + "\"";
-}
-
-std::string hexBytes(const void *data, size_t size) {
-    const unsigned char *bytes = static_cast<const unsigned char *>(data);
-    std::string result;
-    for (size_t i = 0; i < size; ++i) {
-        if (i > 0 && i % 4 == 0) {
-            result += ' ';
-        }
-        result += formatText("%02x", bytes[i]);
-    }
-    return result;
-}
-
 } // namespace sim

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "recording_text.h"
+
 namespace sim {
 
 bool traceEnabled();
@@ -21,12 +23,9 @@ std::string formatText(const char *format, ...)
 #endif
     ;
 
-// A text argument as the library saw it: quoted, at most `limit` bytes, with
-// bytes outside printable ASCII escaped; "null" for a null pointer.
-std::string quotedText(const char *text, size_t limit);
-
-// Bytes in hexadecimal, a space after every four.
-std::string hexBytes(const void *data, size_t size);
+// Texts and bytes are shown in the trace as in a recording.
+using rec::hexBytes;
+using rec::quotedText;
 
 } // namespace sim
 

@@ -11,8 +11,9 @@
 #include <math.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basedds.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
+#include "kel_control_records.h"
 #include "service_model.h"
 #include "sim_status.h"
 
@@ -24,26 +25,13 @@ bool isFlag(uint32_t word) { return word == 0 || word == 1; }
 
 class BaseDdsModel : public ServiceModel {
 public:
-    bool configure(const std::string &, const std::string &, std::string *) override {
+    bool configure(const std::string &, const std::string &, ServiceFaults *,
+                   std::string *) override {
         return false;
     }
 
     size_t recordSize(uint32_t code) const override {
-        switch (code) {
-        case KELctrl_DDS_SETMASTER:
-            return sizeof(uint32_t);
-        case KELctrl_DDS_SETCLKMODE:
-            return sizeof(DdsClockMode);
-        case KELctrl_DDS_SETOUTFREQ:
-        case KELctrl_DDS_OUTFREQ_AUX:
-            return sizeof(DdsOutFreq);
-        case KELctrl_DDS_SETSTARTMODE:
-            return sizeof(DdsStartMode);
-        case KELctrl_DDS_SETSTBMODE:
-            return sizeof(DdsStrobeMode);
-        default:
-            return 0; // START takes no record
-        }
+        return kelControlRecordSize(KEL_SERVICE_BASEDDS, code);
     }
 
     int32_t control(uint32_t code, void *record, uint32_t grantedMode) override {

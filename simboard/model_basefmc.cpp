@@ -7,15 +7,15 @@
 // An output that was never routed reads back input 0, the switch's state
 // after power-up. A spy holds the service to watch it: the commands that
 // change the switch are refused with KELerr_BAD_MODE, GETSWITCH is served.
-#include <errno.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <vector>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basefmc.h"
+#include "kel_api.h"
+#include "kel_basefmc.h"
+#include "kel_control_records.h"
 #include "service_model.h"
+#include "setting_values.h"
 #include "sim_status.h"
 
 namespace sim {
@@ -28,10 +28,8 @@ const int32_t kPowerUpInput = 0;
 
 // A switch size from the configuration: 1 to kMaxSwitchSize.
 bool parseSwitchSize(const std::string &text, int32_t *size) {
-    char *end = nullptr;
-    errno = 0;
-    const long value = strtol(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || errno == ERANGE || value < 1 || value > kMaxSwitchSize) {
+    long long value = 0;
+    if (!readInteger(text, &value) || value < 1 || value > kMaxSwitchSize) {
         return false;
     }
     *size = static_cast<int32_t>(value);
@@ -42,7 +40,8 @@ class BaseFmcModel : public ServiceModel {
 public:
     BaseFmcModel() { resize(kDefaultSwitchSize); }
 
-    bool configure(const std::string &key, const std::string &value, std::string *error) override {
+    bool configure(const std::string &key, const std::string &value, ServiceFaults *,
+                   std::string *error) override {
         int32_t *size = nullptr;
         if (key == "switch_outputs") {
             size = &outputCount_;
@@ -60,16 +59,7 @@ public:
     }
 
     size_t recordSize(uint32_t code) const override {
-        switch (code) {
-        case KELctrl_BASEF_SETSWITCH:
-        case KELctrl_BASEF_GETSWITCH:
-        case KELctrl_BASEF_SWITCHONOFF:
-            return sizeof(SwitchRoute);
-        case KELctrl_BASEF_SETCLKMODE:
-            return sizeof(FmcClockFlags);
-        default:
-            return 0;
-        }
+        return kelControlRecordSize(KEL_SERVICE_BASEFMC, code);
     }
 
     int32_t control(uint32_t code, void *record, uint32_t grantedMode) override {

@@ -1,18 +1,34 @@
-#include <string.h>
-
-#include "../board_api/kel_basedds.h"
-#include "../board_api/kel_basefmc.h"
-#include "../board_api/kel_sysmon.h"
+// The table of service models: one row per simulated service (see
+// service_model.h for adding one).
+#include "kel_basedds.h"
+#include "kel_basefmc.h"
+#include "kel_sysmon.h"
 #include "service_model.h"
 #include "sim_status.h"
 
 namespace sim {
 
+std::unique_ptr<ServiceModel> makeBaseFmcModel();
+std::unique_ptr<ServiceModel> makeBaseDdsModel();
+std::unique_ptr<ServiceModel> makeSysmonModel();
+
 namespace {
+
+struct ServiceModelRow {
+    const char *serviceName;
+    std::unique_ptr<ServiceModel> (*make)();
+};
+
+const ServiceModelRow kServiceModels[] = {
+    {KEL_SERVICE_BASEFMC, makeBaseFmcModel},
+    {KEL_SERVICE_BASEDDS, makeBaseDdsModel},
+    {KEL_SERVICE_SYSMON, makeSysmonModel},
+};
 
 class ServiceWithoutModel : public ServiceModel {
 public:
-    bool configure(const std::string &, const std::string &, std::string *) override {
+    bool configure(const std::string &, const std::string &, ServiceFaults *,
+                   std::string *) override {
         return false;
     }
     size_t recordSize(uint32_t) const override { return 0; }
@@ -22,16 +38,16 @@ public:
 } // namespace
 
 std::unique_ptr<ServiceModel> makeServiceModel(const std::string &serviceName) {
-    if (serviceName == KEL_SERVICE_BASEFMC) {
-        return makeBaseFmcModel();
-    }
-    if (serviceName == KEL_SERVICE_BASEDDS) {
-        return makeBaseDdsModel();
-    }
-    if (serviceName == KEL_SERVICE_SYSMON) {
-        return makeSysmonModel();
+    for (const ServiceModelRow &row : kServiceModels) {
+        if (serviceName == row.serviceName) {
+            return row.make();
+        }
     }
     return std::unique_ptr<ServiceModel>(new ServiceWithoutModel());
+}
+
+std::string badValueError(const std::string &key, const std::string &value) {
+    return "'" + value + "' is not a valid value for " + key;
 }
 
 } // namespace sim

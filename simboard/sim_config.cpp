@@ -1,25 +1,14 @@
 #include "sim_config.h"
 
-#include <errno.h>
-#include <stdlib.h>
-
 #include <set>
 #include <sstream>
 
+#include "setting_values.h"
 #include "sim_status.h"
 
 namespace sim {
 
 namespace {
-
-std::string trimmed(const std::string &text) {
-    const char *blanks = " \t\r\n\v\f";
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 std::string unquoted(const std::string &text) {
     if (text.size() >= 2 && (text[0] == '"' || text[0] == '\'') && text.back() == text[0]) {
@@ -28,22 +17,11 @@ std::string unquoted(const std::string &text) {
     return text;
 }
 
-std::string lowered(std::string text) {
-    for (char &c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
 // A 32-bit word given as a signed or unsigned number in any C base.
 uint32_t parseWord(int line, const std::string &text) {
     const std::string value = trimmed(text);
-    char *end = nullptr;
-    errno = 0;
-    const long long number = strtoll(value.c_str(), &end, 0);
-    if (value.empty() || *end != '\0' || errno == ERANGE) {
+    long long number = 0;
+    if (!readInteger(value, &number)) {
         throw ConfigError(line, "'" + value + "' is not a number");
     }
     if (number < -2147483648LL || number > 4294967295LL) {
@@ -56,29 +34,42 @@ int32_t parseStatus(int line, const std::string &text) {
     return static_cast<int32_t>(parseWord(line, text));
 }
 
+// One of names (any case, white space around it dropped); throws `problem`.
+size_t parseChoice(int line, const std::string &text, const char *const *names, size_t count,
+                   const std::string &problem) {
+    size_t index = 0;
+    if (!readChoice(trimmed(text), names, count, &index)) {
+        throw ConfigError(line, problem);
+    }
+    return index;
+}
+
 bool parseYesNo(int line, const std::string &text) {
-    const std::string value = lowered(trimmed(text));
-    if (value == "yes" || value == "true" || value == "1") {
-        return true;
-    }
-    if (value == "no" || value == "false" || value == "0") {
-        return false;
-    }
-    throw ConfigError(line, "'" + text + "' is neither yes nor no");
+    static const char *const kNames[] = {"no", "yes", "false", "true", "0", "1"};
+    return parseChoice(line, text, kNames, 6, "'" + text + "' is neither yes nor no") % 2 == 1;
+}
+
+bool parseFails(int line, const std::string &key, const std::string &text) {
+    static const char *const kNames[] = {"ok", "fail"};
+    return parseChoice(line, text, kNames, 2, key + " is ok or fail") == 1;
 }
 
 uint32_t parseMode(int line, const std::string &text) {
-    const std::string value = lowered(trimmed(text));
-    if (value == "exclusive") {
-        return 0;
-    }
-    if (value == "shared") {
-        return 1;
-    }
-    if (value == "spy") {
-        return 2;
+    static const char *const kNames[] = {"exclusive", "shared", "spy"}; // modes 0, 1, 2
+    size_t mode = 0;
+    if (readChoice(trimmed(text), kNames, 3, &mode)) {
+        return static_cast<uint32_t>(mode);
     }
     return parseWord(line, text); // any other number, for hostile boards
+}
+
+// Names are C strings to the programs: one with a NUL byte would be listed
+// cut short and could not be captured by what was listed.
+std::string parseName(int line, const std::string &key, const std::string &value) {
+    if (value.find('\0') != std::string::npos) {
+        throw ConfigError(line, key + " holds a NUL byte");
+    }
+    return value;
 }
 
 enum class SectionKind { none, library, board, unit, service };
@@ -127,9 +118,29 @@ Section parseSectionTitle(int line, const std::string &title) {
 
 struct BoardDraft {
     BoardConfig board;
+    int line = 0; // of its section
     std::map<uint32_t, UnitConfig> units;
     std::map<uint32_t, ServiceConfig> services;
+    std::map<uint32_t, int> unitLines; // unit number -> line of its section
+    std::map<uint32_t, int> serviceLines;
 };
+
+// A section that gives a number already given, written another way
+// ("[board 01]" after "[board 1]").
+[[noreturn]] void givenTwice(int line, const std::string &title, int firstLine) {
+    throw ConfigError(line, "section [" + title +
+                                "] gives the same number as the section on line " +
+                                std::to_string(firstLine));
+}
+
+// Records the line of a unit's or service's section; refuses a number given twice.
+void claimNumber(std::map<uint32_t, int> *lines, uint32_t number, int line,
+                 const std::string &title) {
+    const auto first = lines->emplace(number, line);
+    if (!first.second) {
+        givenTwice(line, title, first.first->second);
+    }
+}
 
 class Parser {
 public:
@@ -186,9 +197,13 @@ private:
             throw ConfigError(line, "section [" + title + "] appears twice");
         }
         if (current_.kind == SectionKind::board) {
+            const auto found = drafts_.find(current_.lid);
+            if (found != drafts_.end()) {
+                givenTwice(line, title, found->second.line);
+            }
             BoardDraft &draft = drafts_[current_.lid];
             draft.board.lid = current_.lid;
-            draft.board.openStatus = kOpenFailed;
+            draft.line = line;
             order_.push_back(current_.lid);
             return;
         }
@@ -197,12 +212,13 @@ private:
                 throw ConfigError(line, "section [" + title + "] comes before its [board " +
                                             std::to_string(current_.lid) + "]");
             }
+            BoardDraft &draft = drafts_[current_.lid];
             if (current_.kind == SectionKind::service) {
-                ServiceConfig &service = drafts_[current_.lid].services[current_.index];
-                service.captureStatus = kBusy;
-                service.line = line;
+                claimNumber(&draft.serviceLines, current_.index, line, title);
+                draft.services[current_.index].line = line;
             } else {
-                drafts_[current_.lid].units[current_.index];
+                claimNumber(&draft.unitLines, current_.index, line, title);
+                draft.units[current_.index];
             }
         }
     }
@@ -243,7 +259,7 @@ private:
     void setBoardValue(int line, const std::string &key, const std::string &value,
                        BoardConfig *board) {
         if (key == "name") {
-            board->name = value;
+            board->name = parseName(line, key, value);
         } else if (key == "name_terminated") {
             board->nameTerminated = parseYesNo(line, value);
         } else if (key == "device_id") {
@@ -261,22 +277,11 @@ private:
         } else if (key == "slot") {
             board->slot = parseWord(line, value);
         } else if (key == "info") {
-            const std::string how = lowered(value);
-            if (how == "writes") {
-                board->info = InfoBehaviour::writes;
-            } else if (how == "nothing") {
-                board->info = InfoBehaviour::writesNothing;
-            } else if (how == "fails") {
-                board->info = InfoBehaviour::fails;
-            } else {
-                throw ConfigError(line, "info is one of writes, nothing, fails");
-            }
+            static const char *const kNames[] = {"writes", "nothing", "fails"}; // InfoBehaviour
+            board->info = static_cast<InfoBehaviour>(
+                parseChoice(line, value, kNames, 3, "info is one of writes, nothing, fails"));
         } else if (key == "open") {
-            const std::string how = lowered(value);
-            if (how != "ok" && how != "fail") {
-                throw ConfigError(line, "open is ok or fail");
-            }
-            board->openFails = how == "fail";
+            board->openFails = parseFails(line, key, value);
         } else if (key == "open_status") {
             board->openStatus = parseStatus(line, value);
         } else if (key == "open_mode") {
@@ -303,7 +308,7 @@ private:
         } else if (key == "attributes") {
             unit->attributes = parseWord(line, value);
         } else if (key == "description") {
-            unit->description = value;
+            unit->description = parseName(line, key, value);
         } else if (key == "description_terminated") {
             unit->descriptionTerminated = parseYesNo(line, value);
         } else if (key == "loaded") {
@@ -318,17 +323,13 @@ private:
     void setServiceValue(int line, const std::string &key, const std::string &value,
                          ServiceConfig *service) {
         if (key == "name") {
-            service->name = value;
+            service->name = parseName(line, key, value);
         } else if (key == "name_terminated") {
             service->nameTerminated = parseYesNo(line, value);
         } else if (key == "attributes") {
             service->attributes = parseWord(line, value);
         } else if (key == "capture") {
-            const std::string how = lowered(value);
-            if (how != "ok" && how != "fail") {
-                throw ConfigError(line, "capture is ok or fail");
-            }
-            service->captureFails = how == "fail";
+            service->captureFails = parseFails(line, key, value);
         } else if (key == "capture_status") {
             service->captureStatus = parseStatus(line, value);
         } else if (key == "granted_mode") {
@@ -336,7 +337,14 @@ private:
         } else if (key == "capture_handle") {
             service->captureHandle = parseStatus(line, value);
         } else if (key.compare(0, 5, "ctrl ") == 0) {
-            service->controlStatus[parseWord(line, key.substr(5))] = parseStatus(line, value);
+            service->faults.controlStatus[parseWord(line, key.substr(5))] =
+                parseStatus(line, value);
+        } else if (key.compare(0, 7, "writes ") == 0) {
+            RecordWrites writes = RecordWrites::always;
+            if (!readRecordWrites(value, &writes)) {
+                throw ConfigError(line, "writes is one of always, first, never");
+            }
+            service->faults.recordWrites[parseWord(line, key.substr(7))] = writes;
         } else {
             // Anything else belongs to the service's model, checked at start.
             service->modelSettings.push_back(ModelSetting{key, value, line});

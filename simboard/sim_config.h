@@ -1,5 +1,5 @@
 // The simulated boards as the configuration file describes them, with the
-// faults it injects. See simboard/kel_sim.ini for the file's keys.
+// faults it injects. examples/kel_sgen.ini documents every key of the file.
 #ifndef SIMBOARD_SIM_CONFIG_H
 #define SIMBOARD_SIM_CONFIG_H
 
@@ -10,6 +10,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "service_faults.h"
+#include "sim_status.h"
 
 namespace sim {
 
@@ -33,10 +36,10 @@ struct ServiceConfig {
     bool nameTerminated = true;
     uint32_t attributes = 0;
     bool captureFails = false;
-    int32_t captureStatus;                     // returned when the capture fails
-    std::optional<uint32_t> grantedMode;       // written back whatever was asked
-    std::optional<int32_t> captureHandle;      // returned instead of a real handle
-    std::map<uint32_t, int32_t> controlStatus; // code -> status it returns
+    int32_t captureStatus = kBusy;        // returned when the capture fails
+    std::optional<uint32_t> grantedMode;  // written back whatever was asked
+    std::optional<int32_t> captureHandle; // returned instead of a real handle
+    ServiceFaults faults;                 // of its control codes, whatever the model
     std::vector<ModelSetting> modelSettings;
     int line = 0;
 };
@@ -54,7 +57,7 @@ struct BoardConfig {
     uint32_t slot = 0;
     InfoBehaviour info = InfoBehaviour::writes;
     bool openFails = false;
-    int32_t openStatus;                // returned when the open fails
+    int32_t openStatus = kOpenFailed;  // returned when the open fails
     std::optional<uint32_t> openMode;  // granted mode written back
     std::optional<int32_t> openHandle; // returned instead of a real handle
     std::optional<uint32_t> unitCount; // count reported instead of the real one

@@ -55,11 +55,11 @@ std::vector<BoardState> buildBoards(const LibraryConfig &config) {
     for (const BoardConfig &board : config.boards) {
         BoardState state;
         state.config = board;
-        for (const ServiceConfig &service : board.services) {
+        for (ServiceConfig &service : state.config.services) {
             std::unique_ptr<ServiceModel> model = makeServiceModel(service.name);
             for (const ModelSetting &setting : service.modelSettings) {
                 std::string error;
-                if (!model->configure(setting.key, setting.value, &error)) {
+                if (!model->configure(setting.key, setting.value, &service.faults, &error)) {
                     throw ConfigError(setting.line, "unknown key '" + setting.key +
                                                         "' for service " + service.name);
                 }
@@ -68,6 +68,7 @@ std::vector<BoardState> buildBoards(const LibraryConfig &config) {
                 }
             }
             state.models.push_back(std::move(model));
+            state.calls.emplace_back();
         }
         boards.push_back(std::move(state));
     }
@@ -332,16 +333,8 @@ int32_t Library::ctrl(int32_t service, uint32_t reserved, uint32_t code, void *r
     if (model.recordSize(code) > 0 && record == nullptr) {
         return kBadArgument;
     }
-    // An injected failure leaves the service as it was; an injected status
-    // that the mask calls success still carries the operation out.
-    const std::map<uint32_t, int32_t> &injected =
-        board.config.services[captured.service].controlStatus;
-    const auto fault = injected.find(code);
-    if (fault != injected.end() && KEL_FAILED(fault->second)) {
-        return fault->second;
-    }
-    const int32_t status = model.control(code, record, captured.mode);
-    return fault != injected.end() ? fault->second : status;
+    return controlWithFaults(&model, board.config.services[captured.service].faults,
+                             &board.calls[captured.service], code, record, captured.mode);
 }
 
 int32_t Library::release(int32_t service, uint32_t reserved) {

@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "../board_api/kel_api.h"
+#include "kel_api.h"
+#include "service_faults.h"
 #include "service_model.h"
 #include "sim_config.h"
 
@@ -21,6 +22,7 @@ namespace sim {
 struct BoardState {
     BoardConfig config;
     std::vector<std::unique_ptr<ServiceModel>> models; // one per service
+    std::vector<ControlCalls> calls;                   // one per service
 };
 
 struct OpenDevice {

@@ -5,7 +5,7 @@
 
 #include <stdint.h>
 
-#include "../board_api/kel_status.h"
+#include "kel_status.h"
 
 namespace sim {
 

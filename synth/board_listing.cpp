@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "program_values.h"
+
 // Text fields come from the library and need not end in a NUL: each is
 // printed with its field size as the limit.
 

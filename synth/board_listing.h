@@ -4,17 +4,16 @@
 
 #include <stdint.h>
 
-#include "../board_api/kel_api.h"
-
-#define SGEN_UNIT_CAPACITY 5
-#define SGEN_SERVICE_CAPACITY 10
+#include "kel_api.h"
 
 void printBoardDescription(const KEL_BoardInfo *info);
 
-// Prints every unit when the count is 1 to 5; a larger count prints none.
+// Prints every unit when the count is 1 to SGEN_UNIT_CAPACITY; a larger
+// count prints none.
 void printUnits(const KEL_PuEntry *units, uint32_t count);
 
-// Prints every service when the count is 1 to 10; a larger count prints none.
+// Prints every service when the count is 1 to SGEN_SERVICE_CAPACITY; a
+// larger count prints none.
 void printServices(const KEL_ServiceEntry *services, uint32_t count);
 
 #endif

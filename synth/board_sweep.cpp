@@ -4,21 +4,21 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_basedds.h"
-#include "../platform/console.h"
-#include "../platform/filesystem.h"
 #include "board_listing.h"
 #include "command_line.h"
+#include "console.h"
 #include "dds_setup.h"
+#include "filesystem.h"
 #include "fmc_clock.h"
+#include "kel_api.h"
+#include "kel_basedds.h"
 #include "option_file.h"
 #include "program_values.h"
+#include "stop_request.h"
 
 namespace {
 
 const uint32_t kLidCapacity = 10;
-const uint32_t kCaptureTimeout = 10000;
 
 // Reads the command line and the option file; false when the run must end
 // (the reason has been printed).
@@ -52,7 +52,7 @@ void startLibrary() {
     KEL_init(config, &boardCount);
 }
 
-void printCaptureMode(uint32_t mode) {
+void printDdsCaptureMode(uint32_t mode) {
     if (mode == KEL_MODE_EXCLUSIVE) {
         printf("BASEDDS0 Capture mode: EXCLUSIVE\n");
     } else if (mode == KEL_MODE_SPY) {
@@ -65,6 +65,9 @@ void printCaptureMode(uint32_t mode) {
 int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t count) {
     int32_t ddsService = 0;
     for (uint32_t j = 0; j < count && j < SGEN_SERVICE_CAPACITY; ++j) {
+        if (platStopStatus() != 0) {
+            break; // nothing new is taken once the run is to end
+        }
         if (memcmp(services[j].name, KEL_SERVICE_BASEDDS, sizeof KEL_SERVICE_BASEDDS) != 0) {
             continue;
         }
@@ -73,9 +76,9 @@ int32_t programSynthesizers(int32_t device, KEL_ServiceEntry *services, uint32_t
             KEL_release(ddsService, 0);
         }
         uint32_t mode = KEL_MODE_EXCLUSIVE;
-        ddsService = KEL_capture(device, 0, &mode, services[j].name, kCaptureTimeout);
-        printCaptureMode(mode);
-        if (ddsService > 0) {
+        ddsService = KEL_capture(device, 0, &mode, services[j].name, KEL_CAPTURE_TIMEOUT_MS);
+        printDdsCaptureMode(mode);
+        if (ddsService > 0 && platStopStatus() == 0) {
             setupFmcClock(device);
             setupDds(ddsService);
         }
@@ -114,6 +117,7 @@ void handleBoard(uint32_t lid, KEL_BoardInfo *info) {
 } // namespace
 
 int sweepBoards(int argc, char **argv) {
+    platWatchStopRequests();
     if (!readSettings(argc, argv)) {
         return 1;
     }
@@ -127,7 +131,8 @@ int sweepBoards(int argc, char **argv) {
     KEL_BoardInfo info;
     memset(&info, 0, sizeof info);
     info.size = sizeof info;
-    for (uint32_t i = 0; i < lidCount && i < kLidCapacity; ++i) {
+    // A stop request ends the sweep between boards.
+    for (uint32_t i = 0; i < lidCount && i < kLidCapacity && platStopStatus() == 0; ++i) {
         const bool oneBoard = g_chosenLid != SGEN_ALL_BOARDS;
         handleBoard(oneBoard ? static_cast<uint32_t>(g_chosenLid) : lids[i], &info);
         if (oneBoard) {
@@ -138,9 +143,12 @@ int sweepBoards(int argc, char **argv) {
 
     KEL_cleanup();
     printf("KEL_cleanup: OK\n");
-    printf("Press any key for leaving program...\n");
-    if (!g_quiet) {
-        platGetKey();
+    // A run ended on request has given the board back and ends at once.
+    if (platStopStatus() == 0) {
+        printf("Press any key for leaving program...\n");
+        if (!g_quiet) {
+            platGetKey();
+        }
     }
-    return 0;
+    return platEndStatus(0);
 }

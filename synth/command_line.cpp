@@ -3,13 +3,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "decimal_text.h"
 #include "program_values.h"
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 int digitValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -31,14 +28,8 @@ bool isHexPrefix(const char *p) {
 } // namespace
 
 uint32_t convertLid(const char *text) {
-    const char *p = text;
-    while (isBlank(*p)) {
-        ++p;
-    }
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') {
-        ++p;
-    }
+    bool negative = false;
+    const char *p = skipBlanksAndSign(text, &negative);
     int base = 10;
     if (isHexPrefix(p)) {
         base = 16;

@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "../common/decimal_text.h"
-#include "../platform/filesystem.h"
-#include "../platform/ini_reader.h"
+#include "decimal_text.h"
+#include "filesystem.h"
+#include "ini_reader.h"
 #include "program_values.h"
 
 namespace {
@@ -63,10 +63,12 @@ int32_t loadOptions(const char *fileName) {
     if (!platCanOpenForReading(path)) {
         return LOAD_OPTIONS_NOT_FOUND;
     }
+    PlatIniFile *file = platOpenIniFile(path);
     for (OptionEntry &row : g_optionTable) {
         char value[kValueBufferSize];
-        platReadIniString(row.section, row.key, "0", value, sizeof value, path);
+        platReadIniValue(file, row.section, row.key, "0", value, sizeof value);
         storeOptionValue(row.type, value, row.variable);
     }
+    platCloseIniFile(file);
     return LOAD_OPTIONS_OK;
 }

@@ -8,6 +8,10 @@
 #define SGEN_NAME_SIZE 260 // option-file name and built path buffers
 #define SGEN_ALL_BOARDS (-1)
 
+// Entries of the unit and service lists asked of the library per board.
+#define SGEN_UNIT_CAPACITY 5
+#define SGEN_SERVICE_CAPACITY 10
+
 // The twelve option-file settings, in the order of the option table.
 struct SgenOptions {
     int32_t refClockSource;

@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 
-#include "../board_api/kel_api.h"
-#include "../board_api/kel_status.h"
+#include "kel_api.h"
+#include "kel_status.h"
 
 namespace {
 
@@ -47,4 +47,12 @@ char *formatStatusLine(char *line, size_t size, const char *codeName, int32_t st
 void reportStatus(const char *codeName, int32_t status) {
     char line[SGEN_STATUS_LINE_SIZE];
     fputs(formatStatusLine(line, sizeof line, codeName, status), stdout);
+}
+
+int32_t sendControl(int32_t service, uint32_t code, const char *codeName, void *record) {
+    const int32_t status = KEL_ctrl(service, 0, code, record);
+    if (KEL_FAILED(status)) {
+        reportStatus(codeName, status);
+    }
+    return status;
 }

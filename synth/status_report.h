@@ -12,6 +12,10 @@
 // information only and do not change the name.
 void reportStatus(const char *codeName, int32_t status);
 
+// Sends one control record (null for a code that takes none); a failed
+// status is reported under codeName. Returns the status.
+int32_t sendControl(int32_t service, uint32_t code, const char *codeName, void *record);
+
 // The same line written into a buffer of `size` bytes, cut to fit and always
 // terminated; returns the buffer.
 char *formatStatusLine(char *line, size_t size, const char *codeName, int32_t status);

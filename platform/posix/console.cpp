@@ -2,81 +2,43 @@
 
 #include <errno.h>
 #include <poll.h>
-#include <signal.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
-// On a terminal, keys are read in non-canonical mode without echo. Once the
-// terminal has been switched, its saved settings are put back at exit and on
-// every signal that ends the program, so that no run leaves the operator's
-// terminal raw.
+#include "key_sequence.h"
+#include "stop_wakeup.h"
+#include "terminal_mode.h"
+
+// On a terminal a key is read whole in key mode (terminal_mode.h), the
+// bytes of an escape sequence decoded into one key (key_sequence.h). Waits
+// end at once when a stop request arrives.
 
 namespace {
 
-int g_pendingKey = -1;       // a byte read ahead by platKeyWaiting
-bool g_inputEnded = false;   // end of redirected input was reached
-bool g_rawActive = false;    // the terminal is in key mode now
-bool g_restoreArmed = false; // exit and signal handlers are installed
-struct termios g_savedTerminal;
+int g_pendingKey = -1;     // a key read ahead by platKeyWaiting
+int g_leftOverByte = -1;   // a byte read past the end of the last key
+bool g_inputEnded = false; // end of redirected input was reached
 
-const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+enum InputWait { INPUT_READY, INPUT_NONE, INPUT_STOPPED };
 
-void restoreTerminal() {
-    if (g_rawActive) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-        g_rawActive = false;
+// Waits up to timeoutMs (-1: for ever) for standard input to be readable
+// (a byte or its end), watching for stop requests too.
+InputWait waitForInput(int timeoutMs) {
+    struct pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {stopWakeupDescriptor(), POLLIN, 0}};
+    const nfds_t count = watched[1].fd >= 0 ? 2 : 1;
+    for (;;) {
+        const int ready = poll(watched, count, timeoutMs);
+        if (ready < 0 && errno == EINTR) {
+            continue; // a stop request shows on its descriptor
+        }
+        if (count == 2 && watched[1].revents != 0) {
+            return INPUT_STOPPED;
+        }
+        return ready > 0 ? INPUT_READY : INPUT_NONE;
     }
 }
 
-void restoreAtExit() { restoreTerminal(); }
-
-// Only async-signal-safe calls: put the terminal back, then die of the same
-// signal so that the parent sees how the program ended.
-void restoreOnSignal(int signalNumber) {
-    if (g_rawActive) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-    }
-    signal(signalNumber, SIG_DFL);
-    raise(signalNumber);
-}
-
-void armRestore() {
-    if (g_restoreArmed) {
-        return;
-    }
-    g_restoreArmed = true;
-    atexit(restoreAtExit);
-    for (int signalNumber : kEndingSignals) {
-        struct sigaction action = {};
-        action.sa_handler = restoreOnSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(signalNumber, &action, nullptr);
-    }
-}
-
-bool enterKeyMode() {
-    if (g_rawActive) {
-        return true;
-    }
-    if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) {
-        return false;
-    }
-    armRestore();
-    struct termios keyMode = g_savedTerminal;
-    keyMode.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    keyMode.c_cc[VMIN] = 1;
-    keyMode.c_cc[VTIME] = 0;
-    g_rawActive = true;
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &keyMode) != 0) {
-        g_rawActive = false;
-        return false;
-    }
-    return true;
-}
-
-// Reads one byte; -1 at end of input or on an error.
+// Reads one byte that poll reported; -1 at end of input or on an error.
 int readOneByte() {
     unsigned char byte = 0;
     for (;;) {
@@ -91,12 +53,29 @@ int readOneByte() {
     }
 }
 
-bool inputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+// The next byte of a key already begun, when it comes soon enough.
+int nextByteOfKey(void *) {
+    return waitForInput(kEscapeWaitMs) == INPUT_READY ? readOneByte() : -1;
+}
 
-} // namespace
+// One whole key from the terminal; the first byte is ready to be read.
+int readTerminalKey() {
+    int first = g_leftOverByte;
+    g_leftOverByte = -1;
+    if (first < 0) {
+        first = readOneByte();
+        if (first < 0) {
+            g_inputEnded = true; // the terminal hung up
+            return -1;
+        }
+    }
+    const DecodedKey decoded = decodeKey(first, nextByteOfKey, nullptr);
+    g_leftOverByte = decoded.leftOver;
+    return decoded.key;
+}
 
-int platGetKey(void) {
-    fflush(stdout);
+// Reads the next key, waiting for it when wait is true; -1 when none.
+int readKey(bool wait) {
     if (g_pendingKey >= 0) {
         const int key = g_pendingKey;
         g_pendingKey = -1;
@@ -105,16 +84,15 @@ int platGetKey(void) {
     if (g_inputEnded) {
         return -1;
     }
-    if (inputIsTerminal()) {
-        // Keep key mode when the monitor loop turned it on; otherwise leave
-        // the terminal as it was found.
-        const bool wasRaw = g_rawActive;
-        enterKeyMode();
-        const int key = readOneByte();
-        if (!wasRaw) {
-            restoreTerminal();
-        }
-        return key;
+    const bool terminal = enterTerminalKeyMode();
+    if (terminal && g_leftOverByte >= 0) {
+        return readTerminalKey();
+    }
+    if (waitForInput(wait ? -1 : 0) != INPUT_READY) {
+        return -1;
+    }
+    if (terminal) {
+        return readTerminalKey();
     }
     const int key = readOneByte();
     if (key < 0) {
@@ -123,29 +101,21 @@ int platGetKey(void) {
     return key;
 }
 
-bool platKeyWaiting(void) {
-    if (g_pendingKey >= 0) {
-        return true;
-    }
-    if (g_inputEnded) {
-        return false;
-    }
-    if (inputIsTerminal()) {
-        enterKeyMode();
-    }
-    struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-    if (poll(&input, 1, 0) <= 0 || (input.revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-        return false;
-    }
-    // Readable may also mean end of input: look at the byte to tell.
-    const int key = readOneByte();
-    if (key < 0) {
-        g_inputEnded = true;
-        return false;
-    }
-    g_pendingKey = key;
-    return true;
+} // namespace
+
+int platGetKey(void) {
+    fflush(stdout);
+    return readKey(true);
 }
+
+bool platKeyWaiting(void) {
+    if (g_pendingKey < 0) {
+        g_pendingKey = readKey(false);
+    }
+    return g_pendingKey >= 0;
+}
+
+void platEnterKeyMode(void) { enterTerminalKeyMode(); }
 
 void platClearScreen(void) {
     if (isatty(STDOUT_FILENO) != 1) {

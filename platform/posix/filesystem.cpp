@@ -1,5 +1,6 @@
 #include "../filesystem.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -59,19 +60,20 @@ uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
 }
 
 bool platCanOpenForReading(const char *path) {
-    if (path == nullptr) {
+    if (path == nullptr || *path == '\0') {
+        return false;
+    }
+    // Without O_NONBLOCK, opening a FIFO waits for a writer. The INI reader
+    // reads regular files only, so a FIFO, a device or a directory is not
+    // a readable option or configuration file here either.
+    const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) {
         return false;
     }
     struct stat info;
-    if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
-        return false;
-    }
-    FILE *file = fopen(path, "r");
-    if (file == nullptr) {
-        return false;
-    }
-    fclose(file);
-    return true;
+    const bool regular = fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
+    close(descriptor);
+    return regular;
 }
 
 uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "../ini_copy.h"
+
 // The rules are those of the Windows profile reader:
 // - lines end at LF or at CR, so CRLF, LF and lone CR all end a line; white
 //   space around a line is dropped, Ctrl-Z (0x1A) counts as white space;
@@ -79,13 +81,7 @@ uint32_t copyValue(Span value, char *buffer, uint32_t size) {
         ++value.begin;
         --value.end;
     }
-    size_t count = static_cast<size_t>(value.end - value.begin);
-    if (count > size - 1) {
-        count = size - 1;
-    }
-    memcpy(buffer, value.begin, count);
-    buffer[count] = '\0';
-    return static_cast<uint32_t>(count);
+    return iniCopyCut(value.begin, static_cast<size_t>(value.end - value.begin), buffer, size);
 }
 
 enum class Found { no, withoutValue, withValue };
@@ -151,13 +147,5 @@ uint32_t iniLookupText(const char *text, size_t length, const char *section, con
             return copyValue(found, buffer, size);
         }
     }
-    // The default is copied as given, without quote removal.
-    const char *fallback = defaultText ? defaultText : "";
-    size_t count = strlen(fallback);
-    if (count > size - 1) {
-        count = size - 1;
-    }
-    memcpy(buffer, fallback, count);
-    buffer[count] = '\0';
-    return static_cast<uint32_t>(count);
+    return iniCopyDefault(defaultText, buffer, size);
 }

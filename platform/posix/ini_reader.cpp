@@ -3,9 +3,15 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
+#include <new>
 #include <string>
 
 #include "ini_parse.h"
+
+struct PlatIniFile {
+    bool readable;
+    std::string content;
+};
 
 namespace {
 
@@ -31,11 +37,21 @@ bool readWholeFile(const char *path, std::string *content) {
 
 } // namespace
 
-uint32_t platReadIniString(const char *section, const char *key, const char *defaultText,
-                           char *buffer, uint32_t size, const char *path) {
-    std::string content;
-    if (!readWholeFile(path, &content)) {
+PlatIniFile *platOpenIniFile(const char *path) {
+    PlatIniFile *file = new (std::nothrow) PlatIniFile();
+    if (file != nullptr) {
+        file->readable = readWholeFile(path, &file->content);
+    }
+    return file;
+}
+
+uint32_t platReadIniValue(const PlatIniFile *file, const char *section, const char *key,
+                          const char *defaultText, char *buffer, uint32_t size) {
+    if (file == nullptr || !file->readable) {
         return iniLookupText(nullptr, 0, section, key, defaultText, buffer, size);
     }
-    return iniLookupText(content.data(), content.size(), section, key, defaultText, buffer, size);
+    return iniLookupText(file->content.data(), file->content.size(), section, key, defaultText,
+                         buffer, size);
 }
+
+void platCloseIniFile(PlatIniFile *file) { delete file; }

@@ -2,17 +2,38 @@
 
 #include <errno.h>
 #include <locale.h>
+#include <poll.h>
 #include <time.h>
 
+#include "stop_wakeup.h"
+
+namespace {
+
+int64_t monotonicMs() {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+} // namespace
+
+// Ends early when a stop request arrives, so that the program gives the
+// board back at once.
 void platSleepMs(uint32_t milliseconds) {
-    struct timespec left;
-    left.tv_sec = static_cast<time_t>(milliseconds / 1000u);
-    left.tv_nsec = static_cast<long>(milliseconds % 1000u) * 1000000L;
-    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    struct pollfd stop = {stopWakeupDescriptor(), POLLIN, 0};
+    const int64_t end = monotonicMs() + milliseconds;
+    for (int64_t left = milliseconds; left > 0; left = end - monotonicMs()) {
+        const int ready = poll(&stop, stop.fd >= 0 ? 1 : 0, static_cast<int>(left));
+        if (ready > 0) {
+            return;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return;
+        }
     }
 }
 
-bool platSetRussianLocale(void) {
+bool platSetRussianLocaleAndCodePage(void) {
     // POSIX systems have no locale called "Russian"; try it, then a UTF-8
     // Russian locale. The messages are UTF-8 here, so a failure is harmless.
     return setlocale(LC_CTYPE, "Russian") != nullptr ||

@@ -5,14 +5,21 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "stop_event.h"
+
 // On a console, keys come from _getch and _kbhit, which read the console's
-// own input without echo and leave its modes as they found them. Redirected
-// input (a file, a pipe, nul) is read one raw byte at a time with ReadFile,
-// past the C runtime, so that CR, LF and Ctrl-Z reach the program unchanged.
+// own input without echo and leave its modes as they found them; the second
+// code of an extended key is taken with the first. Redirected input (a
+// file, a pipe, nul) is read one raw byte at a time with ReadFile, past the
+// C runtime, so that CR, LF and Ctrl-Z reach the program unchanged. Waits
+// end at once when a stop request arrives.
 
 namespace {
 
-int g_pendingKey = -1;     // a byte read ahead by platKeyWaiting
+// How often a wait looks for a key while it watches for stop requests.
+const DWORD kKeyPollMs = 50;
+
+int g_pendingKey = -1;     // a key read ahead by platKeyWaiting
 bool g_inputEnded = false; // end of redirected input was reached
 
 HANDLE standardInput() { return GetStdHandle(STD_INPUT_HANDLE); }
@@ -57,6 +64,41 @@ bool redirectedByteMayBeRead() {
     return true;
 }
 
+// One key press from the console: the two codes of an arrow, Home, End,
+// Insert, Delete, Page or function key (0 or 0xE0, then the scan code) are
+// one key, the first code.
+int readConsoleKey() {
+    const int key = _getch();
+    if (key == 0 || key == 0xE0) {
+        (void)_getch();
+    }
+    return key;
+}
+
+// Waits for a console key; -1 when a stop request came first.
+int waitForConsoleKey() {
+    while (_kbhit() == 0) {
+        if (waitForStop(kKeyPollMs)) {
+            return -1;
+        }
+    }
+    return readConsoleKey();
+}
+
+// Waits until a byte of a Windows pipe can be read, its writer is gone, or
+// a stop request arrives (false). Other input is read at once.
+bool waitForRedirectedByte() {
+    const HANDLE input = standardInput();
+    DWORD available = 0;
+    while (GetFileType(input) == FILE_TYPE_PIPE &&
+           PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr) && available == 0) {
+        if (waitForStop(kKeyPollMs)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int platGetKey(void) {
@@ -70,7 +112,10 @@ int platGetKey(void) {
         return -1;
     }
     if (isConsoleHandle(standardInput())) {
-        return _getch();
+        return waitForConsoleKey();
+    }
+    if (!waitForRedirectedByte()) {
+        return -1;
     }
     const int key = readOneByte();
     if (key < 0) {
@@ -87,7 +132,11 @@ bool platKeyWaiting(void) {
         return false;
     }
     if (isConsoleHandle(standardInput())) {
-        return _kbhit() != 0;
+        if (_kbhit() == 0) {
+            return false;
+        }
+        g_pendingKey = readConsoleKey();
+        return true;
     }
     if (!redirectedByteMayBeRead()) {
         return false;
@@ -100,6 +149,9 @@ bool platKeyWaiting(void) {
     g_pendingKey = key;
     return true;
 }
+
+// The console gives keys whole and without echo at any time.
+void platEnterKeyMode(void) {}
 
 void platClearScreen(void) {
     // Redirected output stays free of what "cls" would write into it (a

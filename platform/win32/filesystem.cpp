@@ -4,23 +4,10 @@
 
 #include <string>
 
+#include "wide_text.h"
+
 // The Windows calls already follow the size convention of filesystem.h: the
 // length on success, the size needed (NUL included) when it does not fit.
-
-namespace {
-
-bool wideFromAnsi(const char *text, std::wstring *wide) {
-    const int count = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (count <= 0) {
-        return false;
-    }
-    wide->assign(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, &(*wide)[0], count);
-    wide->resize(static_cast<size_t>(count) - 1);
-    return true;
-}
-
-} // namespace
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     if (buffer == nullptr) {

@@ -1,22 +1,20 @@
 #include "../ini_reader.h"
 
-#include <string.h>
 #include <windows.h>
 
+#include <new>
 #include <string>
 
-namespace {
+#include "../ini_copy.h"
 
-uint32_t copyDefault(const char *defaultText, char *buffer, uint32_t size) {
-    const char *fallback = defaultText ? defaultText : "";
-    size_t count = strlen(fallback);
-    if (count > size - 1) {
-        count = size - 1;
-    }
-    memcpy(buffer, fallback, count);
-    buffer[count] = '\0';
-    return static_cast<uint32_t>(count);
-}
+// The system's profile reader keeps the file itself; a handle holds the
+// full path it is asked with.
+struct PlatIniFile {
+    bool usable;
+    std::string fullPath;
+};
+
+namespace {
 
 // The profile reader looks for a name without a full path in the Windows
 // directory, not in the current one: make every path full first.
@@ -36,18 +34,26 @@ bool fullPathOf(const char *path, std::string *full) {
 
 } // namespace
 
-uint32_t platReadIniString(const char *section, const char *key, const char *defaultText,
-                           char *buffer, uint32_t size, const char *path) {
+PlatIniFile *platOpenIniFile(const char *path) {
+    PlatIniFile *file = new (std::nothrow) PlatIniFile();
+    if (file != nullptr) {
+        file->usable = path != nullptr && *path != '\0' && fullPathOf(path, &file->fullPath);
+    }
+    return file;
+}
+
+uint32_t platReadIniValue(const PlatIniFile *file, const char *section, const char *key,
+                          const char *defaultText, char *buffer, uint32_t size) {
     if (buffer == nullptr || size == 0) {
         return 0;
     }
     // A null section or key would make the profile reader list names
     // instead of reading one value.
-    std::string full;
-    if (section == nullptr || key == nullptr || *key == '\0' || path == nullptr || *path == '\0' ||
-        !fullPathOf(path, &full)) {
-        return copyDefault(defaultText, buffer, size);
+    if (file == nullptr || !file->usable || section == nullptr || key == nullptr || *key == '\0') {
+        return iniCopyDefault(defaultText, buffer, size);
     }
     return GetPrivateProfileStringA(section, key, defaultText ? defaultText : "", buffer, size,
-                                    full.c_str());
+                                    file->fullPath.c_str());
 }
+
+void platCloseIniFile(PlatIniFile *file) { delete file; }

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <windows.h>
 
+#include "stop_event.h"
+
 // The messages are Windows-1251 bytes, as log parsers of redirected output
 // expect them. A console shows bytes in its output code page, which on a
 // Russian system is the OEM page 866: while the program runs, a console is
@@ -45,9 +47,11 @@ void showMessagesOnConsole() {
 
 } // namespace
 
-void platSleepMs(uint32_t milliseconds) { Sleep(milliseconds); }
+// Ends early when a stop request arrives, so that the program gives the
+// board back at once.
+void platSleepMs(uint32_t milliseconds) { (void)waitForStop(milliseconds); }
 
-bool platSetRussianLocale(void) {
+bool platSetRussianLocaleAndCodePage(void) {
     const bool set = setlocale(LC_CTYPE, "Russian") != nullptr;
     showMessagesOnConsole();
     return set;

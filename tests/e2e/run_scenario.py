@@ -39,6 +39,7 @@ expected texts are turned into that encoding before they are compared. The
 expected files are only ever written from a POSIX run.
 """
 import argparse
+import copy
 import difflib
 import os
 import shlex
@@ -216,6 +217,7 @@ class run_plan:
         self.environment = {}
         self.feed = b""
         self.trace = ""  # the library's call trace, as the runner reads it
+        self.program = ""  # the program as the command starts it
 
 
 def prepare_run(options, windows, root):
@@ -268,6 +270,7 @@ def prepare_run(options, windows, root):
                 continue
             plan.environment[key] = value.replace("{work}", work_path)
 
+    plan.program = program
     if windows:
         if prefix:
             plan.environment.update(windows.unprivileged_environment())
@@ -275,6 +278,62 @@ def prepare_run(options, windows, root):
     else:
         plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
     return plan
+
+
+def empty_library_configuration(directory):
+    """Leaves the simulated library nothing to answer from: its configuration
+    files are emptied (an empty one describes no board) and an empty kel.ini
+    stands where none was. Which file demo_sgen names to the library does not
+    change: kel_sgen.ini stays where it was, with its mode."""
+    for name in ("kel.ini", "kel_sgen.ini"):
+        path = os.path.join(directory, name)
+        if os.path.isfile(path) or (name == "kel.ini" and not os.path.lexists(path)):
+            with open(path, "wb"):
+                pass
+
+
+def round_trip_plans(options, windows, root, plan):
+    """The two runs of a round trip, as (name, plan, preparation): the program
+    with the recording library in front of the simulated one as the scenario
+    configures it, then the simulated library replaying that recording with
+    no configuration."""
+    session = os.path.join(root, "session.kelrec")
+    with open(session, "wb"):
+        pass
+    os.chmod(session, 0o666)  # a run as nobody writes it
+    recorder = os.path.join(root, "recorder")
+    os.mkdir(recorder)
+    os.chmod(recorder, 0o755)
+    record = copy.copy(plan)
+    if windows:
+        # Windows loads the KEL.dll of the program's own directory first: the
+        # program runs from a copy beside the recorder's.
+        for path in (options.program, os.path.join(options.round_trip, "KEL.dll")):
+            shutil.copy2(path, recorder)
+        copied = os.path.join(recorder, os.path.basename(options.program))
+        real = os.path.join(os.path.dirname(options.program), "KEL.dll")
+        real, session_path, copied = windows.paths([real, session, copied])
+        record.command = [copied if part == plan.program else part for part in plan.command]
+        record.environment = dict(plan.environment, KEL_REAL_LIBRARY=real,
+                                  KEL_RECORD=session_path)
+    else:
+        shutil.copy2(os.path.join(options.round_trip, "libKEL.so"), recorder)
+        session_path = session
+        library_path = [recorder] + [entry for entry in
+                                     plan.environment.get("LD_LIBRARY_PATH", "").split(":") if entry]
+        real = os.path.join(os.path.dirname(plan.program), "libKEL.so")
+        record.environment = dict(plan.environment, LD_LIBRARY_PATH=":".join(library_path),
+                                  KEL_REAL_LIBRARY=real, KEL_RECORD=session)
+    replay = copy.copy(plan)
+    replay.environment = dict(plan.environment, KEL_REPLAY=session_path)
+    return [("recorded", record, None), ("replayed", replay, empty_library_configuration)]
+
+
+def without_library_lines(text):
+    """Standard error without the simulated library's own lines ("KEL: ..."):
+    they come from reading a configuration, which a replay never does."""
+    return b"".join(line for line in text.splitlines(keepends=True)
+                    if not line.startswith(b"KEL: "))
 
 
 def execute(plan, windows):
@@ -308,21 +367,26 @@ def update(scenario, actual):
     print("updated", scenario)
 
 
-def compare(scenario, actual, windows):
+def compare(scenario, actual, windows, leg=""):
+    """leg names the run of a round trip: a replayed one is not compared with
+    the call trace (the replay checks every call itself and reports the first
+    that differs on standard error) nor with the simulator's own messages."""
     failed = False
     for name, value in actual.items():
         expected = read(os.path.join(scenario, name))
         if expected is None and name == "expected_status":
             expected = b"0\n"
-        if expected is None:
+        if expected is None or (leg == "replayed" and name == "expected_trace"):
             continue
+        if leg == "replayed" and name == "expected_stderr":
+            expected = without_library_lines(expected)
         if windows and name in ("expected_stdout", "expected_stderr"):
             expected = windows.expected_text(expected)
         if expected != value:
-            show_difference(name, expected, value)
+            show_difference(f"{name} {leg}".strip(), expected, value)
             failed = True
     if failed:
-        print("standard error was:",
+        print(f"standard error {leg or 'was'}:",
               actual["expected_stderr"].decode("utf-8", "backslashreplace"))
     return failed
 
@@ -336,17 +400,27 @@ def main():
                         help="the program is the Windows build")
     parser.add_argument("--key-feeder", help="Windows program that feeds standard input")
     parser.add_argument("--text-encoding", help="encoding of the Windows build's texts")
+    parser.add_argument("--round-trip", metavar="RECORDER_DIRECTORY",
+                        help="run with the recording library of this directory in front of the "
+                             "simulated one, then replay the recording; compare both runs")
     options = parser.parse_args()
     # The program runs in a scratch directory: relative paths are taken from here.
     options.program = os.path.abspath(options.program)
     options.scenario = os.path.abspath(options.scenario)
     if options.key_feeder:
         options.key_feeder = os.path.abspath(options.key_feeder)
+    if options.round_trip:
+        options.round_trip = os.path.abspath(options.round_trip)
+        if "KEL_REPLAY=" in read(os.path.join(options.scenario, "env"), b"").decode("utf-8"):
+            print("the scenario replays a recording of its own: no round trip")
+            return 77
     windows = windows_run(options) if options.windows else None
     updating = os.environ.get("KEL_E2E_UPDATE") == "1"
     if windows and updating:
         print("FAIL: expected files are written from the POSIX build only")
         return 1
+    if options.round_trip:
+        return round_trip(options, windows, updating)
 
     unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
     base = reachable_base() if unprivileged and os.geteuid() == 0 else None
@@ -360,6 +434,29 @@ def main():
         update(options.scenario, actual)
         return 0
     return 1 if compare(options.scenario, actual, windows) else 0
+
+
+def round_trip(options, windows, updating):
+    if updating:
+        print("a round trip only compares: nothing updated")
+        return 0
+    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
+    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
+    failed = False
+    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+        plan = prepare_run(options, windows, root)
+        for leg, leg_plan, prepare in round_trip_plans(options, windows, root, plan):
+            if prepare:
+                prepare(plan.directory)
+            if os.path.exists(plan.trace):
+                with open(plan.trace, "wb"):
+                    pass
+            actual = execute(leg_plan, windows)
+            if actual is None:
+                print(f"FAIL: the program {leg} did not end within {TIMEOUT_SECONDS} s")
+                return 1
+            failed = compare(options.scenario, actual, windows, leg) or failed
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":

@@ -1,115 +1,292 @@
 #!/usr/bin/env python3
-"""Runs a program on a pseudo-terminal, as an operator would, and checks that
-the terminal's settings are the same after it ended - by a key, by Ctrl+C
-typed on the terminal, or by SIGTERM - and that keys are not echoed.
+"""Runs a program on a pseudo-terminal, as an operator would from a shell,
+and checks what the operator sees: keys are not echoed, an arrow or function
+key is one key press that is not Esc and leaves nothing behind for the next
+prompt or the shell, Ctrl+Z gives the operator's settings back until the
+program is brought back, the terminal's settings are the same after the
+program ended whatever ended it, and on Ctrl+C, a termination or hang-up
+signal and a closed output the board library's call trace shows the board
+given back (service release, device close, library cleanup).
 
   terminal_restore_test.py --program PATH --kind sgen|sensors
 """
 import argparse
 import fcntl
 import os
+import resource
 import select
-import shutil
 import signal
-import subprocess
 import sys
 import tempfile
 import termios
 import time
 
 SIMULATED_BOARD = "[board 1]\nname = TTY\n[board 1 unit 0]\nid = 0x100\n" \
-                  "[board 1 service 0]\nname = SYSMON0\n"
+                  "[board 1 service 0]\nname = SYSMON0\n[board 1 service 1]\nname = BASEDDS0\n"
 FILES = {
-    "sgen": {"demo_sgen.ini": "[Option]\nStartStb=0\n", "kel_sgen.ini": SIMULATED_BOARD},
+    "sgen": {"demo_sgen.ini": "[Option]\nStartStb=1\n", "kel_sgen.ini": SIMULATED_BOARD},
     "sensors": {"demo_sensors.ini": "[Option]\nTemperature=1\nIsMon=1\n", "kel.ini": SIMULATED_BOARD},
 }
-# What the program prints once it waits for keys.
-WAITING = {"sgen": b"Press any key for leaving program...", "sensors": b"Esc"}
-CLOSING_PROMPT = b" . . . "
+SERVICE = {"sgen": "BASEDDS0", "sensors": "SYSMON0"}
+START_PROMPT = b"Press any key for start !"
+SGEN_CLOSING_PROMPT = b"Press any key for leaving program..."
+SENSORS_CLOSING_PROMPT = b" . . . "
+TABLE_END = b"Esc"  # the monitor's hint, last line of each table
+START_CODE = "0x1806"
+WAIT = 15  # seconds; generous, the machine may be loaded
+UP, DOWN, F1, F5, HOME = b"\x1b[A", b"\x1b[B", b"\x1bOP", b"\x1b[15~", b"\x1b[1~"
 
 
-def read_until(master, marker, seconds):
-    seen = b""
-    deadline = time.time() + seconds
-    while marker not in seen and time.time() < deadline:
-        ready, _, _ = select.select([master], [], [], 0.1)
-        if ready:
-            try:
-                seen += os.read(master, 4096)
-            except OSError:
-                break
-    return seen
-
-
-def drain(master):
-    seen = b""
+def run_as_shell(program, work, slave, stdout, reports, commands):
+    """The forked session leader: starts the program in a process group of
+    its own in the terminal's foreground, and does what a shell does when it
+    stops (takes the terminal back, waits for "fg") or ends (reports)."""
+    os.setsid()
+    fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
+    signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+    child = os.fork()
+    if child == 0:
+        os.setpgid(0, 0)
+        os.tcsetpgrp(slave, os.getpid())
+        for number in (signal.SIGTTOU, signal.SIGPIPE):
+            signal.signal(number, signal.SIG_DFL)
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+        os.dup2(slave, 0)
+        os.dup2(stdout if stdout is not None else slave, 1)
+        os.dup2(slave, 2)
+        os.chdir(work)
+        environment = dict(os.environ, KEL_SIM_TRACE=os.path.join(work, "trace"))
+        os.execve(program, [program], environment)
+    os.setpgid(child, child)
+    os.tcsetpgrp(slave, child)
+    os.write(reports, f"pid {child}\n".encode())
     while True:
-        ready, _, _ = select.select([master], [], [], 0.2)
-        if not ready:
-            return seen
-        try:
-            chunk = os.read(master, 4096)
-        except OSError:
-            return seen
-        if not chunk:
-            return seen
-        seen += chunk
+        _, status = os.waitpid(child, os.WUNTRACED)
+        if os.WIFSTOPPED(status):
+            os.tcsetpgrp(slave, os.getpgrp())
+            os.write(reports, b"stopped\n")
+            os.read(commands, 1)
+            os.tcsetpgrp(slave, child)
+            os.killpg(child, signal.SIGCONT)
+            continue
+        os.write(reports, f"ended {os.waitstatus_to_exitcode(status)}\n".encode())
+        return
 
 
-def run_once(program, kind, ending):
-    master, slave = os.openpty()
-    before = termios.tcgetattr(slave)
+class TerminalRun:
+    """One run of the program on a fresh pseudo-terminal, under a shell."""
 
-    def own_terminal():
-        os.setsid()
-        fcntl.ioctl(0, termios.TIOCSCTTY, 0)
-
-    with tempfile.TemporaryDirectory(prefix="kel-tty-") as work:
+    def __init__(self, program, kind, output_closed=False):
+        self.kind = kind
+        self.master, self.slave = os.openpty()
+        self.before = termios.tcgetattr(self.slave)
+        self.directory = tempfile.TemporaryDirectory(prefix="kel-tty-")
+        self.work = self.directory.name
         for name, text in FILES[kind].items():
-            with open(os.path.join(work, name), "w") as handle:
+            with open(os.path.join(self.work, name), "w") as handle:
                 handle.write(text)
-        child = subprocess.Popen([program], cwd=work, stdin=slave, stdout=slave, stderr=slave,
-                                 preexec_fn=own_terminal, close_fds=True)
-        output = read_until(master, WAITING[kind], 10)
-        if kind == "sensors":
-            # Key mode starts after the first pass: end the run in the second.
-            output += read_until(master, WAITING[kind], 10)
-        problems = []
-        if WAITING[kind] not in output:
-            problems.append("never reached its key wait")
-        time.sleep(0.3)
-        if ending == "key":
-            os.write(master, b"\x1b" if kind == "sensors" else b"x")
-            if kind == "sensors":
-                # Esc ends the monitor; the closing prompt then waits for a key.
-                output += read_until(master, CLOSING_PROMPT, 10)
-                os.write(master, b"x")
-        elif ending == "ctrl-c":
-            os.write(master, b"\x03")
-        else:
-            child.send_signal(signal.SIGTERM)
-        try:
-            status = child.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            child.kill()
-            child.wait()
-            status = None
-            problems.append("did not end")
-        output += drain(master)
-        after = termios.tcgetattr(slave)
-    os.close(master)
-    os.close(slave)
+        stdout = None
+        if output_closed:
+            reader, stdout = os.pipe()
+            os.close(reader)
+        self.reports_end, reports = os.pipe()
+        commands, self.commands = os.pipe()
+        self.shell = os.fork()
+        if self.shell == 0:
+            try:
+                run_as_shell(program, self.work, self.slave, stdout, reports, commands)
+            finally:
+                os._exit(0)
+        for end in (reports, commands) + ((stdout,) if stdout is not None else ()):
+            os.close(end)
+        self.output = b""
+        self.pending_reports = b""
+        self.pid = int(self.report("pid ").split()[1])
+        self.status = None
 
-    expected_status = {"key": 0, "ctrl-c": -signal.SIGINT, "sigterm": -signal.SIGTERM}[ending]
-    if status != expected_status:
-        problems.append(f"exit status {status}, expected {expected_status}")
-    if after != before:
-        problems.append("terminal settings differ after the run: "
-                        f"lflag {before[3]:#x} -> {after[3]:#x}")
-    if ending == "key" and kind == "sgen" and output.rstrip().endswith(b"x"):
-        problems.append("the key was echoed")
-    if kind == "sensors" and b"\x1b[2J" not in output:
-        problems.append("the screen was not cleared on a terminal")
+    def read_until(self, marker, count=1):
+        """Reads the terminal until marker has been printed count times."""
+        deadline = time.time() + WAIT
+        while self.output.count(marker) < count and time.time() < deadline:
+            ready, _, _ = select.select([self.master], [], [], 0.1)
+            if ready:
+                try:
+                    self.output += os.read(self.master, 4096)
+                except OSError:
+                    break
+        return self.output.count(marker) >= count
+
+    def drain(self):
+        while select.select([self.master], [], [], 0.2)[0]:
+            try:
+                chunk = os.read(self.master, 4096)
+            except OSError:
+                return
+            if not chunk:
+                return
+            self.output += chunk
+
+    def report(self, prefix):
+        deadline = time.time() + WAIT
+        while time.time() < deadline:
+            for line in self.pending_reports.split(b"\n")[:-1]:
+                self.pending_reports = self.pending_reports[len(line) + 1:]
+                if line.startswith(prefix.encode()):
+                    return line.decode()
+            if select.select([self.reports_end], [], [], 0.1)[0]:
+                chunk = os.read(self.reports_end, 100)
+                if not chunk:
+                    break
+                self.pending_reports += chunk
+        return None
+
+    def type(self, keys):
+        os.write(self.master, keys)
+
+    def finish(self):
+        """Waits for the end; returns the problems seen with the terminal."""
+        ended = self.report("ended ")
+        if ended is None:
+            os.kill(self.pid, signal.SIGKILL)
+            self.report("ended ")
+        else:
+            self.status = int(ended.split()[1])
+        os.waitpid(self.shell, 0)
+        self.drain()
+        problems = []
+        after = termios.tcgetattr(self.slave)
+        if after != self.before:
+            problems.append("terminal settings differ after the run: "
+                            f"lflag {self.before[3]:#x} -> {after[3]:#x}")
+        # What the program left unread is what the shell would read next.
+        raw = list(after)
+        raw[3] &= ~(termios.ICANON | termios.ECHO)
+        raw[6][termios.VMIN], raw[6][termios.VTIME] = 0, 0
+        termios.tcsetattr(self.slave, termios.TCSANOW, raw)
+        left = os.read(self.slave, 100) if select.select([self.slave], [], [], 0.2)[0] else b""
+        if left:
+            problems.append(f"{left!r} was left for the shell")
+        with open(os.path.join(self.work, "trace")) as handle:
+            self.trace = handle.read().splitlines()
+        for end in (self.master, self.slave, self.reports_end, self.commands):
+            os.close(end)
+        self.directory.cleanup()
+        return problems
+
+    def gave_board_back(self):
+        """The service captured last was released, then the device closed and
+        the library shut down, as on the normal path."""
+        calls = [line for line in self.trace if line.startswith("KEL_capture(")
+                 and f'"{SERVICE[self.kind]}"' in line]
+        if not calls:
+            return False
+        start = self.trace.index(calls[-1])
+        handle = calls[-1].split(" = ")[1].split()[0]
+        tail = [line.split(" = ")[0] for line in self.trace[start + 1:]
+                if not line.startswith(("KEL_ctrl", "KEL_getInfo", "KEL_capture"))]
+        return tail[-3:] == [f"KEL_release({handle}, 0)", "KEL_close(1)", "KEL_cleanup()"]
+
+
+def expect(problems, condition, text):
+    if not condition:
+        problems.append(text)
+
+
+def sensors_keys(run, problems):
+    """Keys in the first second, arrow, function and Home keys during the
+    monitor, Esc alone, an arrow at the closing prompt."""
+    expect(problems, run.read_until(TABLE_END), "the first table never came")
+    run.type(b"z")
+    for tables, key in enumerate((UP, F1, HOME), start=2):
+        expect(problems, run.read_until(TABLE_END, tables), f"table {tables} never came")
+        run.type(key)
+    expect(problems, run.read_until(TABLE_END, 5), "the monitor ended on an extended key")
+    run.type(b"\x1b")
+    expect(problems, run.read_until(SENSORS_CLOSING_PROMPT), "Esc alone did not end the monitor")
+    expect(problems, run.output.count(TABLE_END) == 5, "the monitor went on after Esc")
+    run.type(DOWN)
+    return 0
+
+
+def sensors_ctrl_z(run, problems):
+    """Ctrl+Z in key mode: the operator's settings while stopped, key mode
+    again after fg."""
+    expect(problems, run.read_until(TABLE_END, 2), "the second table never came")
+    run.type(b"\x1a")
+    expect(problems, run.report("stopped") is not None, "Ctrl+Z did not stop the program")
+    expect(problems, termios.tcgetattr(run.slave) == run.before,
+           "the operator's settings were not back while stopped")
+    tables = run.output.count(TABLE_END)
+    os.write(run.commands, b"f")
+    expect(problems, run.read_until(TABLE_END, tables + 1), "no table after fg")
+    run.type(b"z")
+    expect(problems, run.read_until(TABLE_END, tables + 3), "the monitor did not go on")
+    expect(problems, b"z" not in run.output, "a key was echoed after fg")
+    run.type(b"\x03")
+    return 128 + signal.SIGINT
+
+
+def sgen_keys(run, problems):
+    """An arrow answers the start prompt alone, a function key the closing one."""
+    expect(problems, run.read_until(START_PROMPT), "never reached the start prompt")
+    run.type(UP)
+    expect(problems, run.read_until(SGEN_CLOSING_PROMPT), "never reached the closing prompt")
+    run.type(F5)
+    return 0
+
+
+def stop_at_prompt(how, status):
+    """Ends the run where it waits: the monitor's pass, or the start prompt,
+    where the synthesizer is held."""
+    def scenario(run, problems):
+        waiting = START_PROMPT if run.kind == "sgen" else TABLE_END
+        expect(problems, run.read_until(waiting), "never reached its key wait")
+        time.sleep(0.3)
+        if how == "ctrl-c":
+            run.type(b"\x03")
+        else:
+            os.kill(run.pid, how)
+        return status
+    return scenario
+
+
+def closed_output(run, problems):
+    return 128 + signal.SIGPIPE
+
+
+RUNS = {
+    "sensors": [("keys", sensors_keys, False), ("ctrl-z then Ctrl+C", sensors_ctrl_z, False),
+                ("SIGTERM", stop_at_prompt(signal.SIGTERM, 128 + signal.SIGTERM), False),
+                ("closed output", closed_output, True)],
+    "sgen": [("keys", sgen_keys, False),
+             ("Ctrl+C", stop_at_prompt("ctrl-c", 128 + signal.SIGINT), False),
+             ("SIGTERM", stop_at_prompt(signal.SIGTERM, 128 + signal.SIGTERM), False),
+             ("SIGHUP", stop_at_prompt(signal.SIGHUP, 128 + signal.SIGHUP), False),
+             ("SIGQUIT", stop_at_prompt(signal.SIGQUIT, 128 + signal.SIGQUIT), False),
+             ("closed output", closed_output, True)],
+}
+
+
+def run_once(program, kind, name, scenario, output_closed):
+    run = TerminalRun(program, kind, output_closed)
+    problems = []
+    expected_status = scenario(run, problems)
+    problems += run.finish()
+    expect(problems, run.status == expected_status,
+           f"exit status {run.status}, expected {expected_status}")
+    typed = b"z" if kind == "sensors" else b"^["
+    expect(problems, typed not in run.output and b"15~" not in run.output, "keys were echoed")
+    if kind == "sensors" and not output_closed:
+        expect(problems, b"\x1b[2J" in run.output, "the screen was not cleared on a terminal")
+    started = any(START_CODE in line for line in run.trace)
+    if name == "keys":
+        expect(problems, kind == "sensors" or started, "the strobe was not started")
+        expect(problems, run.gave_board_back(), "the board was not given back")
+    elif expected_status > 0:
+        expect(problems, run.gave_board_back(), "the board was not given back")
+        expect(problems, not started, "the strobe was started after the run was ended")
+        closing = SGEN_CLOSING_PROMPT if kind == "sgen" else SENSORS_CLOSING_PROMPT
+        expect(problems, closing not in run.output, "the closing prompt was printed")
     return problems
 
 
@@ -119,12 +296,13 @@ def main():
     parser.add_argument("--kind", required=True, choices=sorted(FILES))
     options = parser.parse_args()
     failed = 0
-    for ending in ("key", "ctrl-c", "sigterm"):
-        problems = run_once(os.path.abspath(options.program), options.kind, ending)
+    for name, scenario, output_closed in RUNS[options.kind]:
+        problems = run_once(os.path.abspath(options.program), options.kind, name, scenario,
+                            output_closed)
         verdict = "ok" if not problems else "FAIL: " + "; ".join(problems)
-        print(f"{options.kind} ended by {ending}: {verdict}")
+        print(f"{options.kind} ended by {name}: {verdict}", flush=True)
         failed += bool(problems)
-    print(f"{3 - failed} passed, {failed} failed")
+    print(f"{len(RUNS[options.kind]) - failed} passed, {failed} failed")
     return 1 if failed else 0
 
 

@@ -2,7 +2,7 @@
 
 #include <math.h>
 
-#include "../../../common/decimal_text.h"
+#include "decimal_text.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <unistd.h>
 #endif
 
-#include "../../../board_api/kel_api.h"
 #include "../../../monitor/device_sequence.h"
 #include "../../../monitor/program_values.h"
 #include "../../../monitor/startup.h"
 #include "../temp_directory.h"
+#include "kel_api.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void checkUnitsUnderAddressLimit() {
     space.rlim_max = limit;
     setrlimit(RLIMIT_AS, &space);
     dup2(STDERR_FILENO, STDOUT_FILENO);
-    const bool goesOn = checkProgrammableUnit();
+    const bool goesOn = firmwareLoadedOrUnknown();
     fflush(stdout);
     _exit(goesOn ? 0 : 4);
 }

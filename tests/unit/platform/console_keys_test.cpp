@@ -3,12 +3,15 @@
 // the end reached) for the whole process, so one test walks through it all.
 #include <gtest/gtest.h>
 
-#include "../../../platform/console.h"
+#include "console.h"
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <string.h>
 #include <unistd.h>
+
+#include "../../../platform/posix/key_sequence.h"
 #endif
 
 namespace {
@@ -77,5 +80,53 @@ TEST(ConsoleKeys, RedirectedInputIsOneByteAKeyThenEndsAtOnce) {
     EXPECT_EQ(platGetKey(), -1);
     EXPECT_FALSE(platKeyWaiting());
 }
+
+#if !defined(_WIN32)
+
+struct Bytes {
+    const char *text;
+    size_t at;
+};
+
+int nextByte(void *source) {
+    Bytes *bytes = static_cast<Bytes *>(source);
+    const unsigned char byte = static_cast<unsigned char>(bytes->text[bytes->at]);
+    return byte == 0 ? -1 : (++bytes->at, byte);
+}
+
+// Regression: an arrow or function key ended the monitor like Esc and left
+// the rest of its sequence for the next prompt or the shell.
+TEST(ConsoleKeys, ATerminalKeyIsTakenWholeAndOnlyEscIsEsc) {
+    const int extended = PLAT_KEY_EXTENDED;
+    struct Case {
+        const char *bytes;
+        int key;
+        int leftOver;
+        size_t taken; // bytes the key is made of
+    } cases[] = {
+        {"\x1b", 27, -1, 1},               // Esc alone
+        {"\x1b[Az", extended, -1, 3},      // arrow
+        {"\x1bOPz", extended, -1, 3},      // F1
+        {"\x1b[1~z", extended, -1, 4},     // Home
+        {"\x1b[15;5~z", extended, -1, 7},  // Ctrl+F5
+        {"\x1b[[Az", extended, -1, 4},     // F1 on the Linux console
+        {"\x1b\x1b[A", 27, 27, 2},         // Esc twice: the second is the next key
+        {"\x1bxz", extended, -1, 2},       // Alt+x
+        {"\x1b[1\x1b[B", extended, 27, 4}, // a cut sequence, then the next
+        {"\xd0\x96z", 0xD0, -1, 2},        // a UTF-8 letter
+        {"\xd0z", 0xD0, 'z', 2},           // a lead byte without its rest
+        {"xz", 'x', -1, 1},
+    };
+    for (const Case &c : cases) {
+        Bytes bytes = {c.bytes + 1, 0};
+        const DecodedKey decoded =
+            decodeKey(static_cast<unsigned char>(c.bytes[0]), nextByte, &bytes);
+        EXPECT_EQ(decoded.key, c.key) << c.bytes + 1;
+        EXPECT_EQ(decoded.leftOver, c.leftOver) << c.bytes + 1;
+        EXPECT_EQ(bytes.at + 1, c.taken) << c.bytes + 1;
+    }
+}
+
+#endif
 
 } // namespace

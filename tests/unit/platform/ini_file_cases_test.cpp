@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "../../../platform/ini_reader.h"
 #include "../temp_directory.h"
+#include "ini_reader.h"
 
 namespace {
 
@@ -51,6 +51,7 @@ TEST_F(IniFile, NamesMatchWithoutRegardToCase) {
         {"key with inner space", "[Option]\nRef Clock = 6\n", "Option", "Ref Clock", "6"},
         {"missing key", "[Option]\nOther=1\n", "Option", "Key", "0"},
         {"missing section", "[Other]\nKey=1\n", "Option", "Key", "0"},
+        {"empty file", "", "Option", "Key", "dflt", 128, "dflt"},
     };
     for (const IniCase &row : rows) {
         check(row);
@@ -138,6 +139,10 @@ TEST_F(IniFile, CommentsAndOddLines) {
          "Key", "2"},
         // Regression: the POSIX reader counted the bytes after a NUL in its result.
         {"NUL inside a value", std::string("[Option]\nKey=1\0002\n", 17), "Option", "Key", "1"},
+        {"key name ends at a NUL", std::string("[Option]\nKey\0junk=3\n", 20), "Option", "Key",
+         "3"},
+        {"NUL before the closing quote", std::string("[Option]\nKey=\"ab\0c\"\n", 20), "Option",
+         "Key", "\"ab"},
         {"Ctrl-Z at the end of a line", "[Option]\nKey=1\x1a\n", "Option", "Key", "1"},
     };
     for (const IniCase &row : rows) {

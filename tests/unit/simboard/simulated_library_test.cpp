@@ -168,7 +168,8 @@ TEST_F(SimulatedLibrary, FillsUnterminatedNamesToTheirWholeField) {
 TEST_F(SimulatedLibrary, InjectsCaptureAndControlFaults) {
     start("[board 1]\n[board 1 service 0]\nname = BASEDDS0\ncapture = fail\n"
           "granted_mode = spy\n[board 1 service 1]\nname = OTHER0\n"
-          "ctrl 0x10 = 0x00070000\nctrl 0x11 = 0xC000010A\n");
+          "ctrl 0x10 = 0x00070000\nctrl 0x11 = 0xC000010A\n"
+          "[board 1 service 2]\nname = BASEFMC0\nwrites 0x901 = first\n");
     const int32_t device = KEL_open(1, KEL_MODE_SHARED, nullptr);
     uint32_t mode = KEL_MODE_EXCLUSIVE;
     EXPECT_LT(KEL_capture(device, 0, &mode, "BASEDDS0", 10000), 0);
@@ -179,6 +180,14 @@ TEST_F(SimulatedLibrary, InjectsCaptureAndControlFaults) {
     EXPECT_EQ(KEL_ctrl(other, 0, 0x10, nullptr), 0x00070000);
     EXPECT_EQ(static_cast<uint32_t>(KEL_ctrl(other, 0, 0x11, nullptr)), 0xC000010Au);
     EXPECT_TRUE(KEL_FAILED(KEL_ctrl(other, 0, 0x12, nullptr)));
+    // Any model's record can be left unwritten: here all but the first GETSWITCH.
+    const int32_t fmc = capture(device, KEL_MODE_SHARED, "BASEFMC0");
+    int32_t route[2] = {7, 5};
+    EXPECT_EQ(KEL_ctrl(fmc, 0, 0x901, route), 0);
+    EXPECT_EQ(route[1], 0);
+    route[1] = 5;
+    EXPECT_EQ(KEL_ctrl(fmc, 0, 0x901, route), 0);
+    EXPECT_EQ(route[1], 5);
 }
 
 TEST_F(SimulatedLibrary, ReportsBadConfigurationWithFileAndLine) {
@@ -187,12 +196,19 @@ TEST_F(SimulatedLibrary, ReportsBadConfigurationWithFileAndLine) {
     EXPECT_LT(KEL_init("kel.ini", nullptr), 0);
     const std::string message = testing::internal::GetCapturedStderr();
     EXPECT_EQ(message, "KEL: kel.ini:3: unknown key 'colour' in [board 1]\n");
+    // Regression: a board number written another way silently merged into the first board.
+    std::ofstream("kel.ini", std::ios::trunc) << "[board 1]\n\n[board 0x1]\n";
+    testing::internal::CaptureStderr();
+    EXPECT_LT(KEL_init("kel.ini", nullptr), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "KEL: kel.ini:3: section [board 0x1] gives the same number as the section on "
+              "line 1\n");
     uint32_t count = 0;
     EXPECT_LT(KEL_lidList(nullptr, 0, &count), 0); // not started
 }
 
 TEST_F(SimulatedLibrary, RejectsMalformedConfigurations) {
-    const char *const bad[] = {
+    const std::string bad[] = {
         "[board x]\n",
         "[board 1]\nbus = twelve\n",
         "[board 1]\nbus = 0x1FFFFFFFF\n",
@@ -203,8 +219,17 @@ TEST_F(SimulatedLibrary, RejectsMalformedConfigurations) {
         "[board 1\n",
         "[board 1]\nopen = maybe\n",
         "[board 1]\n[board 1 service 0]\nname = BASEDDS0\ncapture = often\n",
+        "[board 1]\n[board 1 service 0]\nwrites 0x900 = sometimes\n",
+        // Regression: the same board, unit or service given twice under another spelling.
+        "[board 1]\n[board  1]\n",
+        "[board 1]\n[board 01]\n",
+        "[board -1]\n[board 4294967295]\n",
+        "[board 1]\n[board 1 unit 0]\n[board 1 unit 00]\n",
+        "[board 1]\n[board 1 service 1]\n[board 1 service 0x1]\n",
+        // Regression: a service name with a NUL was listed but could not be captured.
+        std::string("[board 1]\n[board 1 service 0]\nname = BAS") + '\0' + "E\n",
     };
-    for (const char *text : bad) {
+    for (const std::string &text : bad) {
         std::ofstream("kel.ini", std::ios::trunc) << text;
         testing::internal::CaptureStderr();
         EXPECT_LT(KEL_init("kel.ini", nullptr), 0) << text;

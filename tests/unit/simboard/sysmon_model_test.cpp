@@ -1,11 +1,11 @@
-// The simulated SYSMON0 as demo_sensors reads it, through the C entry points.
+// The simulated SYSMON0 through the C entry points, as demo_sensors reads it.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "../../../board_api/kel_api.h"
-#include "../../../board_api/kel_sysmon.h"
 #include "../temp_directory.h"
+#include "kel_api.h"
+#include "kel_sysmon.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "../../../platform/filesystem.h"
 #include "../temp_directory.h"
+#include "filesystem.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>

@@ -1,0 +1,135 @@
+# Install rules and the release packages (CPack). Included by the top-level
+# CMakeLists.txt after every target is made.
+#
+# Windows: one flat folder, as an operator unpacks it: the programs, the
+# simulated KEL.dll beside them, the sample files and a read-me; the
+# recording library in recorder/.
+# Linux: bin/ for the programs; lib/kel-board-demos/ for the operator's own
+# libKEL.so, searched first; lib/kel-board-demos/simulated/ for the
+# simulated one, searched next; the samples, the man pages and a read-me
+# under share/.
+
+set(KEL_PACKAGE_NAME kel-board-demos)
+
+# The same permissions whatever the umask of the machine that packs.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE
+    GROUP_READ GROUP_EXECUTE
+    WORLD_READ WORLD_EXECUTE)
+
+if(WIN32)
+  set(KEL_INSTALL_PROGRAMS .)
+  set(KEL_INSTALL_LIBRARY .)
+  set(KEL_INSTALL_RECORDER recorder)
+  set(KEL_INSTALL_SAMPLES .)
+  set(KEL_INSTALL_README .)
+  set(KEL_README_SOURCE ${CMAKE_SOURCE_DIR}/packaging/README-windows.txt)
+  set(KEL_README_NAME README.txt)
+  set(KEL_README_NEWLINES WIN32)
+else()
+  set(KEL_INSTALL_PROGRAMS bin)
+  set(KEL_INSTALL_OPERATOR_LIBRARY lib/${KEL_PACKAGE_NAME})
+  set(KEL_INSTALL_LIBRARY ${KEL_INSTALL_OPERATOR_LIBRARY}/simulated)
+  set(KEL_INSTALL_RECORDER ${KEL_INSTALL_OPERATOR_LIBRARY}/recorder)
+  set(KEL_INSTALL_SAMPLES share/${KEL_PACKAGE_NAME}/examples)
+  set(KEL_INSTALL_README share/doc/${KEL_PACKAGE_NAME})
+  set(KEL_README_SOURCE ${CMAKE_SOURCE_DIR}/packaging/README-linux.txt)
+  set(KEL_README_NAME README)
+  set(KEL_README_NEWLINES UNIX)
+  # The operator's library first, then the simulated one. A run path, not an
+  # rpath: LD_LIBRARY_PATH is searched before it, so an operator can name
+  # another libKEL.so for one run.
+  set_target_properties(demo_sgen demo_sensors PROPERTIES
+    INSTALL_RPATH "$ORIGIN/../${KEL_INSTALL_OPERATOR_LIBRARY};$ORIGIN/../${KEL_INSTALL_LIBRARY}")
+  set_target_properties(KEL PROPERTIES INSTALL_RPATH "")
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_link_options(demo_sgen PRIVATE LINKER:--enable-new-dtags)
+    target_link_options(demo_sensors PRIVATE LINKER:--enable-new-dtags)
+  endif()
+endif()
+
+install(TARGETS demo_sgen demo_sensors RUNTIME DESTINATION ${KEL_INSTALL_PROGRAMS})
+if(KEL_INSTALL_OPERATOR_LIBRARY)
+  install(DIRECTORY DESTINATION ${KEL_INSTALL_OPERATOR_LIBRARY})
+endif()
+# The import library is left out: the programs are linked already. Programs
+# linked with the vendor's library may not find their names in this one.
+if(NOT KEL_IMPORT_LIBRARY)
+  install(TARGETS KEL
+          RUNTIME DESTINATION ${KEL_INSTALL_LIBRARY}
+          LIBRARY DESTINATION ${KEL_INSTALL_LIBRARY})
+endif()
+if(TARGET KEL_recorder)
+  install(TARGETS KEL_recorder
+          RUNTIME DESTINATION ${KEL_INSTALL_RECORDER}
+          LIBRARY DESTINATION ${KEL_INSTALL_RECORDER})
+endif()
+install(FILES
+          ${CMAKE_SOURCE_DIR}/examples/demo_sgen.ini
+          ${CMAKE_SOURCE_DIR}/examples/demo_sensors.ini
+          ${CMAKE_SOURCE_DIR}/examples/kel_sgen.ini
+        DESTINATION ${KEL_INSTALL_SAMPLES})
+
+# What the Windows read-me says of this build's board library interface.
+set(KEL_PACKAGE_CALLING "the one of 64-bit Windows")
+set(KEL_PACKAGE_IMPORT_NAMES "KEL_init, KEL_open and the other KEL_ names, undecorated")
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(KEL_PACKAGE_ARCHITECTURE "32-bit (x86)")
+  set(KEL_PACKAGE_SYSTEM win32)
+  set(KEL_PACKAGE_CALLING "cdecl; the win32-stdcall package is for a stdcall library")
+  if(KEL_CALLING_CONVENTION STREQUAL "stdcall")
+    set(KEL_PACKAGE_SYSTEM win32-stdcall)
+    set(KEL_PACKAGE_CALLING "stdcall; the win32 package is for a cdecl library")
+    set(KEL_PACKAGE_IMPORT_NAMES
+        "KEL_init@8, KEL_open@12 and the other KEL_ names, each with the bytes of its arguments")
+  endif()
+elseif(WIN32)
+  set(KEL_PACKAGE_ARCHITECTURE "64-bit (x64)")
+  set(KEL_PACKAGE_SYSTEM win64)
+else()
+  set(KEL_PACKAGE_SYSTEM ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+endif()
+file(READ ${KEL_README_SOURCE} readme)
+if(TARGET KEL_recorder)
+  if(WIN32)
+    file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder-windows.txt recorder_note)
+  else()
+    file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder-linux.txt recorder_note)
+  endif()
+  string(APPEND readme "\n${recorder_note}")
+endif()
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME} CONTENT "${readme}"
+     @ONLY NEWLINE_STYLE ${KEL_README_NEWLINES})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${KEL_README_SOURCE} ${CMAKE_SOURCE_DIR}/packaging/README-recorder-windows.txt
+             ${CMAKE_SOURCE_DIR}/packaging/README-recorder-linux.txt)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME}
+        DESTINATION ${KEL_INSTALL_README})
+if(NOT WIN32)
+  foreach(page demo_sgen.1 demo_sensors.1)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/man/${page} ${CMAKE_BINARY_DIR}/packaging/${page}
+                   @ONLY)
+    install(FILES ${CMAKE_BINARY_DIR}/packaging/${page} DESTINATION share/man/man1)
+  endforeach()
+endif()
+
+set(CPACK_PACKAGE_NAME ${KEL_PACKAGE_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Operator console programs for a board with programmable units, with a simulated board library")
+set(CPACK_PACKAGE_CONTACT "${KEL_PACKAGE_NAME} maintainers <maintainers@localhost>")
+set(CPACK_SYSTEM_NAME ${KEL_PACKAGE_SYSTEM})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/package_modes.cmake)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+else()
+  set(CPACK_GENERATOR TGZ DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "demo_sgen lists the boards and programs the synthesizer of each; demo_sensors\nprints the board's temperature and voltages. Both run on the simulated board\nlibrary shipped here until the vendor's libKEL.so is put in its place.")
+endif()
+include(CPack)

@@ -1,0 +1,342 @@
+#!/usr/bin/env python3
+"""Checks the release packages in one directory, each unpacked into an empty
+one: what they hold and with which permissions, what the Windows programs
+import and the simulated KEL.dll exports, that the 64-bit ZIP (under Wine),
+the Linux archive and the Debian package's tree print the README's sample
+runs with the files they ship, and that an operator's own libKEL.so wins
+over the simulated one where the read-me says.
+
+Called by packaging/build-and-check-packages, which builds the packages and
+gives this a scratch directory and a Wine prefix of its own.
+"""
+import argparse
+import io
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tarfile
+import zipfile
+
+# The board library's entry points with the bytes of their arguments, which
+# a 32-bit stdcall name carries (KEL_init@8): read from board_api/KEL.def,
+# which the simulated stdcall KEL.dll's exports check in turn.
+ENTRY_POINTS = {}
+
+
+def read_module_definition(path):
+    for line in open(path, encoding="utf-8"):
+        entry = re.match(r"\s+(KEL_\w+)@(\d+)\s*$", line)
+        if entry:
+            ENTRY_POINTS[entry.group(1)] = int(entry.group(2))
+    return len(ENTRY_POINTS) == 13
+
+
+# Each program imports the entry points it calls, no other name: demo_sgen
+# never asks for a unit's state.
+def program_calls(program):
+    calls = set(ENTRY_POINTS)
+    return calls - {"KEL_puState"} if program.startswith("demo_sgen") else calls
+
+
+PROGRAMS = ("demo_sgen.exe", "demo_sensors.exe")
+SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
+WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
+                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini"}
+SAMPLES = "share/kel-board-demos/examples"
+LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors",
+               "lib/kel-board-demos/simulated/libKEL.so",
+               SAMPLES + "/demo_sgen.ini", SAMPLES + "/demo_sensors.ini",
+               SAMPLES + "/kel_sgen.ini", "share/doc/kel-board-demos/README",
+               "share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1"}
+OPERATOR_LIBRARY = "lib/kel-board-demos"
+RUNPATH = "$ORIGIN/../lib/kel-board-demos:$ORIGIN/../lib/kel-board-demos/simulated"
+WINDOWS_KINDS = {  # file name suffix: objdump, PE format, stdcall names
+    "win64": ("x86_64-w64-mingw32-objdump", "pei-x86-64", False),
+    "win32": ("i686-w64-mingw32-objdump", "pei-i386", False),
+    "win32-stdcall": ("i686-w64-mingw32-objdump", "pei-i386", True),
+}
+TIMEOUT_SECONDS = 120
+
+failures = []
+
+
+def fail(what):
+    failures.append(what)
+    print("FAIL: " + what)
+
+
+def check(condition, what):
+    if not condition:
+        fail(what)
+    return condition
+
+
+def readme_sample(readme, program):
+    """The first fenced block after 'A sample run' in the program's section."""
+    text = open(readme, encoding="utf-8").read()
+    section = text[text.index("\n## %s\n" % program):]
+    after = section[section.index("A sample run"):]
+    block = re.search(r"\n```\n(.*?)```\n", after, re.S)
+    return block.group(1)
+
+
+def run(command, cwd, env=None, encoding="utf-8"):
+    result = subprocess.run(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            timeout=TIMEOUT_SECONDS)
+    out = result.stdout.replace(b"\r\n", b"\n").decode(encoding, "replace")
+    return result.returncode, out, result.stderr.decode("utf-8", "replace")
+
+
+def compare_run(label, command, cwd, expected, env=None, encoding="utf-8"):
+    status, out, err = run(command, cwd, env, encoding)
+    if check(status == 0 and out == expected, "%s: the README's sample run" % label):
+        print("ok: %s prints the README's sample run" % label)
+    else:
+        print("  status %d\n  stdout:\n%s\n  stderr:\n%s" % (status, out, err))
+
+
+def modes_are_fixed(label, members):
+    """Directories 755, programs 755, other files 644, whatever the umask."""
+    for name, mode, kind in members:
+        wanted = 0o755 if kind == "dir" or "/bin/" in "/" + name else 0o644
+        check(mode & 0o7777 == wanted,
+              "%s: %s has mode %o, not %o" % (label, name, mode & 0o7777, wanted))
+
+
+# ---- Windows ----------------------------------------------------------------
+
+def pe_tables(objdump, path):
+    """The file format, the names imported per DLL and the names exported."""
+    text = subprocess.run([objdump, "-p", path], stdout=subprocess.PIPE, check=True,
+                          universal_newlines=True).stdout
+    form = re.search(r"file format (\S+)", text).group(1)
+    imports = {}
+    current = None
+    for line in text.splitlines():
+        named = re.match(r"\s*DLL Name: (\S+)", line)
+        if named:
+            current = imports.setdefault(named.group(1), set())
+            continue
+        entry = re.match(r"\s*[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if current is not None and entry:
+            current.add(entry.group(1))
+        elif not line.strip():
+            current = None
+    exports = set()
+    table = text.split("[Ordinal/Name Pointer] Table", 1)
+    if len(table) == 2:
+        for line in table[1].splitlines()[1:]:
+            entry = re.match(r"\s*\[\s*\d+\]\s+(\S+)$", line)
+            if not entry:
+                break
+            exports.add(entry.group(1))
+    return form, imports, exports
+
+
+def check_windows_zip(path, kind, work, readme, wine):
+    objdump, form_wanted, stdcall = WINDOWS_KINDS[kind]
+    def decorated(entry_points):
+        return {n + ("@%d" % ENTRY_POINTS[n] if stdcall else "") for n in entry_points}
+
+    names = decorated(ENTRY_POINTS)
+    failed_before = len(failures)
+    root = os.path.join(work, kind)
+    os.makedirs(root)
+    with zipfile.ZipFile(path) as archive:
+        archive.extractall(root)
+    tops = os.listdir(root)
+    if not check(len(tops) == 1, "%s: one top folder, not %s" % (kind, tops)):
+        return
+    folder = os.path.join(root, tops[0])
+    present = {os.path.relpath(os.path.join(d, f), folder).replace(os.sep, "/")
+               for d, _, files in os.walk(folder) for f in files}
+    optional = {"recorder/KEL.dll"}
+    check(WINDOWS_FILES <= present and present - WINDOWS_FILES <= optional,
+          "%s: holds %s" % (kind, sorted(present)))
+    if "README.txt" in present:
+        text = open(os.path.join(folder, "README.txt"), "rb").read()
+        check(text.count(b"\n") == text.count(b"\r\n"), "%s: README.txt has bare LF" % kind)
+    for program in PROGRAMS:
+        form, imports, _ = pe_tables(objdump, os.path.join(folder, program))
+        check(form == form_wanted, "%s: %s is %s" % (kind, program, form))
+        kel = imports.pop("KEL.dll", set())
+        check(kel == decorated(program_calls(program)), "%s: %s imports from KEL.dll %s" % (kind, program, sorted(kel)))
+        others = {dll.lower() for dll in imports}
+        check(others <= SYSTEM_DLLS, "%s: %s imports %s" % (kind, program, sorted(others)))
+    for library in sorted(present & {"KEL.dll", "recorder/KEL.dll"}):
+        form, _, exports = pe_tables(objdump, os.path.join(folder, library))
+        check(form == form_wanted, "%s: %s is %s" % (kind, library, form))
+        check(exports == names, "%s: %s exports %s" % (kind, library, sorted(exports)))
+    if len(failures) == failed_before:
+        print("ok: %s: files, %s, imports and exports (%s names)"
+              % (kind, form_wanted, "stdcall" if stdcall else "plain"))
+    if wine:
+        compare_run(kind + " demo_sgen.exe -q", [wine, "demo_sgen.exe", "-q"], folder,
+                    readme_sample(readme, "demo_sgen"))
+        compare_run(kind + " demo_sensors.exe", [wine, "demo_sensors.exe"], folder,
+                    readme_sample(readme, "demo_sensors"), encoding="cp1251")
+
+
+def check_vendor_build(form, dll, programs):
+    """Programs linked with an import library made for a 32-bit stdcall
+    vendor DLL: they import from KEL.dll only names that DLL exports."""
+    objdump = WINDOWS_KINDS["win32"][0]
+    if form == "plain":
+        wanted = set(ENTRY_POINTS)
+    else:
+        wanted = {"_%s@%d" % (n, b) for n, b in ENTRY_POINTS.items()}
+    _, _, exports = pe_tables(objdump, dll)
+    failed_before = len(failures)
+    check(exports == wanted, "vendor %s: the stand-in exports %s" % (form, sorted(exports)))
+    for program in PROGRAMS:
+        _, imports, _ = pe_tables(objdump, os.path.join(programs, program))
+        kel = imports.get("KEL.dll", set())
+        check(kel and kel <= exports,
+              "vendor %s: %s imports %s" % (form, program, sorted(kel - exports) or "nothing"))
+    if len(failures) == failed_before:
+        print("ok: programs linked for a stdcall KEL.dll with %s names import only its exports"
+              % form)
+
+
+# ---- Linux ------------------------------------------------------------------
+
+def unpack_tar(archive, prefix, strip_top):
+    """Unpacks into prefix; returns (name, mode, kind) of every member."""
+    members = []
+    for member in archive.getmembers():
+        name = member.name.lstrip("./")
+        if strip_top:
+            name = name.partition("/")[2]
+        kind = "dir" if member.isdir() else "file"
+        if not name or member.issym() or member.islnk():
+            if not name and kind == "dir":  # the top directory, mode checked too
+                members.append((".", member.mode, kind))
+            continue
+        members.append((name.rstrip("/"), member.mode, kind))
+        target = os.path.join(prefix, name)
+        if member.isdir():
+            os.makedirs(target, exist_ok=True)
+        else:
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            with open(target, "wb") as out:
+                out.write(archive.extractfile(member).read())
+            os.chmod(target, member.mode & 0o777)
+    return members
+
+
+def runpath_of(program):
+    text = subprocess.run(["readelf", "-d", program], stdout=subprocess.PIPE,
+                          check=True, universal_newlines=True).stdout
+    runpath = re.search(r"\(RUNPATH\)\s+Library runpath: \[(.*)\]", text)
+    return runpath.group(1) if runpath else None, "(RPATH)" in text
+
+
+def check_linux_tree(label, prefix, members, readme, stand_in):
+    present = {name for name, _, kind in members if kind == "file"}
+    check(LINUX_FILES <= present and present - LINUX_FILES <= {OPERATOR_LIBRARY
+                                                                + "/recorder/libKEL.so"},
+          "%s: holds %s" % (label, sorted(present)))
+    check(os.path.isdir(os.path.join(prefix, OPERATOR_LIBRARY)),
+          "%s: no %s/ for the operator's library" % (label, OPERATOR_LIBRARY))
+    for program in ("demo_sgen", "demo_sensors"):
+        runpath, has_rpath = runpath_of(os.path.join(prefix, "bin", program))
+        check(runpath == RUNPATH and not has_rpath,
+              "%s: %s run path %s, rpath %s" % (label, program, runpath, has_rpath))
+    env = {k: v for k, v in os.environ.items() if k not in ("LD_LIBRARY_PATH", "KEL_SIM_TRACE")}
+    samples = os.path.join(prefix, SAMPLES)
+    sgen = [os.path.join(prefix, "bin", "demo_sgen"), "-q"]
+    compare_run(label + " bin/demo_sgen -q", sgen, samples, readme_sample(readme, "demo_sgen"), env)
+    compare_run(label + " bin/demo_sensors", [os.path.join(prefix, "bin", "demo_sensors")],
+                samples, readme_sample(readme, "demo_sensors"), env)
+
+    # Which libKEL.so the programs load: the operator's by LD_LIBRARY_PATH,
+    # then the one put in lib/kel-board-demos/, else the simulated one.
+    marker = "stand-in board library\n"
+    named = dict(env, LD_LIBRARY_PATH=os.path.dirname(stand_in))
+    check(run(sgen, samples, named)[1].startswith(marker),
+          "%s: LD_LIBRARY_PATH does not win over the shipped library" % label)
+    placed = os.path.join(prefix, OPERATOR_LIBRARY, "libKEL.so")
+    shutil.copy(stand_in, placed)
+    check(run(sgen, samples, env)[1].startswith(marker),
+          "%s: a libKEL.so in %s/ is not used" % (label, OPERATOR_LIBRARY))
+    os.remove(placed)
+    check(not run(sgen, samples, env)[1].startswith(marker),
+          "%s: the stand-in is used when nothing names it" % label)
+    print("ok: %s: files, modes, run path, library search order" % label)
+
+
+def check_linux_archive(path, work, readme, stand_in):
+    prefix = os.path.join(work, "linux-prefix")
+    os.makedirs(prefix)
+    with tarfile.open(path) as archive:
+        members = unpack_tar(archive, prefix, strip_top=True)
+    modes_are_fixed("archive", members)
+    check_linux_tree("archive", prefix, members, readme, stand_in)
+
+
+def check_debian_package(path, work, readme, stand_in):
+    fields = subprocess.run(["dpkg-deb", "--field", path, "Package", "Architecture", "Depends"],
+                            stdout=subprocess.PIPE, check=True,
+                            universal_newlines=True).stdout
+    check("Package: kel-board-demos" in fields and "Depends: libc6" in fields,
+          "Debian package fields:\n" + fields)
+    data = subprocess.run(["dpkg-deb", "--fsys-tarfile", path], stdout=subprocess.PIPE,
+                          check=True).stdout
+    root = os.path.join(work, "debian-root")
+    os.makedirs(root)
+    with tarfile.open(fileobj=io.BytesIO(data)) as archive:
+        members = unpack_tar(archive, root, strip_top=False)
+    modes_are_fixed("Debian package", members)
+    usr = [(name[len("usr/"):], mode, kind) for name, mode, kind in members
+           if name.startswith("usr/")]
+    check(len(usr) == len([m for m in members if m[0] not in (".", "usr")]),
+          "Debian package: files outside /usr")
+    check_linux_tree("Debian package", os.path.join(root, "usr"), usr, readme, stand_in)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--packages", required=True, help="directory holding the packages")
+    parser.add_argument("--work", required=True, help="empty scratch directory")
+    parser.add_argument("--readme", required=True)
+    parser.add_argument("--stand-in", required=True, help="a stand-in libKEL.so")
+    parser.add_argument("--wine", help="runs the 64-bit programs; absent: not run")
+    parser.add_argument("--module-definition", required=True,
+                        help="board_api/KEL.def, the stdcall names")
+    parser.add_argument("--vendor", nargs=3, action="append", default=[],
+                        metavar=("FORM", "DLL", "PROGRAMS"),
+                        help="a stand-in vendor DLL (names plain or msvc) and the "
+                             "folder of programs linked for it")
+    options = parser.parse_args()
+    if not read_module_definition(options.module_definition):
+        print("FAIL: %s does not name the 13 entry points" % options.module_definition)
+        return 1
+
+    found = sorted(os.listdir(options.packages))
+    print("packages: " + " ".join(found))
+    for kind in WINDOWS_KINDS:
+        zips = [f for f in found if f.endswith("-%s.zip" % kind)]
+        if check(len(zips) == 1, "one %s ZIP, not %s" % (kind, zips)):
+            # 32-bit x86 code cannot be executed here: those are inspected only.
+            wine = options.wine if kind == "win64" else None
+            check_windows_zip(os.path.join(options.packages, zips[0]), kind, options.work,
+                              options.readme, wine)
+    for suffix, checker in ((".tar.gz", check_linux_archive), (".deb", check_debian_package)):
+        files = [f for f in found if f.endswith(suffix)]
+        if check(len(files) == 1, "one %s package, not %s" % (suffix, files)):
+            checker(os.path.join(options.packages, files[0]), options.work, options.readme,
+                    options.stand_in)
+    for form, dll, programs in options.vendor:
+        check_vendor_build(form, dll, programs)
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("every package checked")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,10 @@
+// Between the stop-request handler and the waits of the console and the
+// sleep: a descriptor that becomes readable, for good, when a stop request
+// arrives, so that a wait can watch it beside its input or its timeout.
+#ifndef PLATFORM_POSIX_STOP_WAKEUP_H
+#define PLATFORM_POSIX_STOP_WAKEUP_H
+
+// The descriptor to poll for reading; -1 while requests are not watched.
+int stopWakeupDescriptor(void);
+
+#endif

@@ -1,0 +1,13 @@
+// Between the console-control handler and the waits of the console and the
+// sleep: an event that is set, for good, when a stop request arrives.
+#ifndef PLATFORM_WIN32_STOP_EVENT_H
+#define PLATFORM_WIN32_STOP_EVENT_H
+
+#include <windows.h>
+
+// Waits up to milliseconds and returns true as soon as a stop request has
+// arrived; false after the whole wait (a plain sleep while requests are not
+// watched).
+bool waitForStop(DWORD milliseconds);
+
+#endif

@@ -1,0 +1,91 @@
+#include "recording_session.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+#include "recording_text.h"
+
+namespace {
+
+struct Session {
+    bool tried = false;
+    bool started = false;
+    RealLibrary real{};
+    FILE *file = nullptr;
+    std::string fileName;
+    unsigned calls = 0;
+    rec::HandleBook book;
+};
+
+Session &theSession() {
+    static Session session;
+    return session;
+}
+
+const char *environmentValue(const char *name) {
+    const char *value = getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+bool start(Session *session, std::string *problem) {
+    const char *library = environmentValue("KEL_REAL_LIBRARY");
+    const char *recording = environmentValue("KEL_RECORD");
+    if (library == nullptr) {
+        *problem = "KEL_REAL_LIBRARY is not set: name the board library to record";
+        return false;
+    }
+    if (recording == nullptr) {
+        *problem = "KEL_RECORD is not set: name the file to record to";
+        return false;
+    }
+    if (!loadRealLibrary(library, &session->real, problem)) {
+        return false;
+    }
+    session->fileName = recording;
+    session->file = fopen(recording, "wb");
+    const std::string header = rec::recordingHeader() + "# board library: " + library + "\n";
+    if (session->file == nullptr || fputs(header.c_str(), session->file) < 0 ||
+        fflush(session->file) != 0) {
+        *problem =
+            std::string("cannot write the recording '") + recording + "': " + strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const RealLibrary *startedSession() {
+    Session &session = theSession();
+    if (!session.tried) {
+        session.tried = true;
+        std::string problem;
+        session.started = start(&session, &problem);
+        if (!session.started) {
+            fprintf(stderr, "KEL recorder: %s\n", problem.c_str());
+        }
+    }
+    return session.started ? &session.real : nullptr;
+}
+
+const rec::HandleBook &sessionBook() { return theSession().book; }
+
+void writeCall(rec::Call *call) {
+    Session &session = theSession();
+    call->number = ++session.calls;
+    session.book.follow(*call);
+    if (session.file == nullptr) {
+        return;
+    }
+    const std::string text = rec::callText(*call);
+    if (fputs(text.c_str(), session.file) < 0 || fflush(session.file) != 0) {
+        fprintf(stderr, "KEL recorder: cannot write the recording '%s' any more: %s\n",
+                session.fileName.c_str(), strerror(errno));
+        fclose(session.file);
+        session.file = nullptr;
+    }
+}

@@ -1,0 +1,32 @@
+#include "handle_book.h"
+
+#include "kel_control_records.h"
+#include "kel_status.h"
+#include "recorded_call.h"
+
+namespace rec {
+
+void HandleBook::follow(const Call &call) {
+    const bool succeeded = !KEL_FAILED(call.result);
+    if ((call.entry == "KEL_init" || call.entry == "KEL_cleanup") && succeeded) {
+        services_.clear();
+    } else if (call.entry == "KEL_capture" && call.result > 0 &&
+               call.arguments[3].kind == ValueKind::text) {
+        services_[call.result] =
+            Held{static_cast<int32_t>(call.arguments[0].number), call.arguments[3].text};
+    } else if (call.entry == "KEL_release" && succeeded) {
+        services_.erase(static_cast<int32_t>(call.arguments[0].number));
+    } else if (call.entry == "KEL_close" && succeeded) {
+        const int32_t device = static_cast<int32_t>(call.arguments[0].number);
+        for (auto held = services_.begin(); held != services_.end();) {
+            held = held->second.device == device ? services_.erase(held) : std::next(held);
+        }
+    }
+}
+
+size_t HandleBook::recordSize(int32_t service, uint32_t code) const {
+    const auto held = services_.find(service);
+    return held == services_.end() ? 0 : kelControlRecordSize(held->second.name.c_str(), code);
+}
+
+} // namespace rec

@@ -1,0 +1,97 @@
+#include "replay.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "divergence_report.h"
+#include "handle_book.h"
+#include "recording_status.h"
+#include "recording_text.h"
+
+namespace sim {
+
+namespace {
+
+struct Replay {
+    bool loaded = false;
+    bool usable = false;
+    bool diverged = false;
+    std::string file;
+    std::vector<rec::Call> calls;
+    size_t next = 0;
+    rec::HandleBook book;
+};
+
+Replay &theReplay() {
+    static Replay replay;
+    return replay;
+}
+
+const char *replayFile() {
+    const char *file = getenv("KEL_REPLAY");
+    return file != nullptr && *file != '\0' ? file : nullptr;
+}
+
+void load(Replay *replay) {
+    replay->loaded = true;
+    replay->file = replayFile();
+    std::ifstream input(replay->file, std::ios::binary);
+    std::ostringstream text;
+    text << input.rdbuf();
+    if (!input || input.bad()) {
+        fprintf(stderr, "KEL replay: %s: the recording cannot be read\n", replay->file.c_str());
+        return;
+    }
+    std::string error;
+    if (!rec::parseRecording(text.str(), &replay->calls, &error)) {
+        fprintf(stderr, "KEL replay: %s: %s\n", replay->file.c_str(), error.c_str());
+        return;
+    }
+    replay->usable = true;
+}
+
+} // namespace
+
+bool replaying() {
+    static const bool on = replayFile() != nullptr;
+    return on;
+}
+
+int32_t replayCall(const rec::EntryShape &shape, std::initializer_list<rec::Argument> arguments) {
+    Replay &replay = theReplay();
+    if (!replay.loaded) {
+        load(&replay);
+    }
+    if (!replay.usable) {
+        return rec::kRecordingUnusable;
+    }
+    if (replay.diverged) {
+        return rec::kCallDiverged;
+    }
+    rec::Call live = rec::describeCall(shape, arguments, replay.book);
+    live.number = static_cast<unsigned>(replay.next + 1);
+    const rec::Call *recorded =
+        replay.next < replay.calls.size() ? &replay.calls[replay.next] : nullptr;
+    if (recorded == nullptr || !rec::sameCall(live, *recorded)) {
+        replay.diverged = true;
+        const std::string report =
+            rec::divergenceReport(replay.file, live, recorded, replay.calls.size());
+        fputs(report.c_str(), stderr);
+        return rec::kCallDiverged;
+    }
+    ++replay.next;
+    rec::replayWrites(*recorded, live);
+    replay.book.follow(*recorded);
+    return recorded->result;
+}
+
+size_t replayRecordSize(int32_t service, uint32_t code) {
+    return theReplay().book.recordSize(service, code);
+}
+
+} // namespace sim
