@@ -143,6 +143,15 @@ class TerminalRun:
     def type(self, keys):
         os.write(self.master, keys)
 
+    def wait_for_key_mode(self):
+        """The prompt is printed before the program turns echo off to wait:
+        keys typed in between would be echoed by the terminal, however fast
+        the program is, so an operator's key waits for key mode."""
+        deadline = time.time() + WAIT
+        while termios.tcgetattr(self.slave)[3] & termios.ECHO and time.time() < deadline:
+            time.sleep(0.02)
+        return not termios.tcgetattr(self.slave)[3] & termios.ECHO
+
     def finish(self):
         """Waits for the end; returns the problems seen with the terminal."""
         ended = self.report("ended ")
@@ -229,6 +238,7 @@ def sensors_ctrl_z(run, problems):
 def sgen_keys(run, problems):
     """An arrow answers the start prompt alone, a function key the closing one."""
     expect(problems, run.read_until(START_PROMPT), "never reached the start prompt")
+    expect(problems, run.wait_for_key_mode(), "no key mode at the start prompt")
     run.type(UP)
     expect(problems, run.read_until(SGEN_CLOSING_PROMPT), "never reached the closing prompt")
     run.type(F5)
