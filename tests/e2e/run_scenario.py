@@ -257,6 +257,13 @@ def prepare_run(options, windows, root):
         subprocess.run(["bash", setup], cwd=plan.directory, check=True)
 
     plan.environment = dict(os.environ)
+    if prefix:
+        # The runner's TMPDIR may be out of nobody's reach; a launcher such
+        # as Valgrind writes its own files there.
+        scratch = os.path.join(root, "tmp")
+        os.mkdir(scratch)
+        os.chmod(scratch, 0o1777)
+        plan.environment["TMPDIR"] = scratch
     trace_path, work_path = plan.trace, work
     if windows:
         # One conversion for all: each start of winepath costs.
