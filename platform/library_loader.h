@@ -4,9 +4,10 @@
 
 #include <stddef.h>
 
-// Loads the library at path, its own dependencies looked for beside it
-// first. Returns null when it cannot be loaded, with the system's reason in
-// reason (always NUL-terminated).
+// Loads the library at path (in the form platEnvironmentPath gives), its
+// own dependencies looked for beside it first. Returns null when it
+// cannot be loaded, with the system's reason in reason (always
+// NUL-terminated).
 void *platLoadLibrary(const char *path, char *reason, size_t reasonSize);
 
 // The address of an exported function; null when the library has none.

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "environment_file.h"
 #include "recording_text.h"
 
 namespace {
@@ -26,27 +27,22 @@ Session &theSession() {
     return session;
 }
 
-const char *environmentValue(const char *name) {
-    const char *value = getenv(name);
-    return value != nullptr && *value != '\0' ? value : nullptr;
-}
-
 bool start(Session *session, std::string *problem) {
-    const char *library = environmentValue("KEL_REAL_LIBRARY");
-    const char *recording = environmentValue("KEL_RECORD");
-    if (library == nullptr) {
+    std::string library;
+    std::string recording;
+    if (!platEnvironmentPath("KEL_REAL_LIBRARY", &library)) {
         *problem = "KEL_REAL_LIBRARY is not set: name the board library to record";
         return false;
     }
-    if (recording == nullptr) {
+    if (!platEnvironmentPath("KEL_RECORD", &recording)) {
         *problem = "KEL_RECORD is not set: name the file to record to";
         return false;
     }
-    if (!loadRealLibrary(library, &session->real, problem)) {
+    if (!loadRealLibrary(library.c_str(), &session->real, problem)) {
         return false;
     }
     session->fileName = recording;
-    session->file = fopen(recording, "wb");
+    session->file = platOpenFile(recording.c_str(), "wb");
     const std::string header = rec::recordingHeader() + "# board library: " + library + "\n";
     if (session->file == nullptr || fputs(header.c_str(), session->file) < 0 ||
         fflush(session->file) != 0) {

@@ -4,21 +4,23 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "environment_file.h"
+
 namespace sim {
 
 bool traceEnabled() {
-    const char *path = getenv("KEL_SIM_TRACE");
-    return path != nullptr && *path != '\0';
+    std::string path;
+    return platEnvironmentPath("KEL_SIM_TRACE", &path);
 }
 
 void traceLine(const std::string &line) {
-    const char *path = getenv("KEL_SIM_TRACE");
-    if (path == nullptr || *path == '\0') {
+    std::string path;
+    if (!platEnvironmentPath("KEL_SIM_TRACE", &path)) {
         return;
     }
     // Opened per line so that the trace is complete even when the program
     // is killed or never calls KEL_cleanup.
-    FILE *file = fopen(path, "ab");
+    FILE *file = platOpenFile(path.c_str(), "ab");
     if (file == nullptr) {
         return;
     }

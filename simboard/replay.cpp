@@ -3,12 +3,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "divergence_report.h"
+#include "environment_file.h"
 #include "handle_book.h"
 #include "recording_status.h"
 #include "recording_text.h"
@@ -32,23 +31,33 @@ Replay &theReplay() {
     return replay;
 }
 
-const char *replayFile() {
-    const char *file = getenv("KEL_REPLAY");
-    return file != nullptr && *file != '\0' ? file : nullptr;
+bool replayFile(std::string *file) { return platEnvironmentPath("KEL_REPLAY", file); }
+
+bool readWhole(const std::string &path, std::string *text) {
+    FILE *file = platOpenFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char block[65536];
+    size_t got = 0;
+    while ((got = fread(block, 1, sizeof block, file)) > 0) {
+        text->append(block, got);
+    }
+    const bool complete = ferror(file) == 0;
+    fclose(file);
+    return complete;
 }
 
 void load(Replay *replay) {
     replay->loaded = true;
-    replay->file = replayFile();
-    std::ifstream input(replay->file, std::ios::binary);
-    std::ostringstream text;
-    text << input.rdbuf();
-    if (!input || input.bad()) {
+    replayFile(&replay->file);
+    std::string text;
+    if (!readWhole(replay->file, &text)) {
         fprintf(stderr, "KEL replay: %s: the recording cannot be read\n", replay->file.c_str());
         return;
     }
     std::string error;
-    if (!rec::parseRecording(text.str(), &replay->calls, &error)) {
+    if (!rec::parseRecording(text, &replay->calls, &error)) {
         fprintf(stderr, "KEL replay: %s: %s\n", replay->file.c_str(), error.c_str());
         return;
     }
@@ -58,7 +67,10 @@ void load(Replay *replay) {
 } // namespace
 
 bool replaying() {
-    static const bool on = replayFile() != nullptr;
+    static const bool on = [] {
+        std::string file;
+        return replayFile(&file);
+    }();
     return on;
 }
 

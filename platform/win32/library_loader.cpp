@@ -28,7 +28,7 @@ void describeError(DWORD error, char *reason, size_t reasonSize) {
 
 void *platLoadLibrary(const char *path, char *reason, size_t reasonSize) {
     std::wstring wide;
-    if (!wideFromAnsi(path, &wide)) {
+    if (!wideFromUtf8(path, &wide)) {
         snprintf(reason, reasonSize, "the path cannot be converted");
         return nullptr;
     }

@@ -1,0 +1,20 @@
+// Files that an environment variable names: the recorder's recording and
+// real library, the simulated library's replay and trace files. On Windows
+// the variable is read in UTF-16 and kept as UTF-8, and the file is opened
+// through the wide calls, so that every path the system accepts works, not
+// only what the ANSI code page can spell. On POSIX both are the bytes as
+// given.
+#ifndef PLATFORM_ENVIRONMENT_FILE_H
+#define PLATFORM_ENVIRONMENT_FILE_H
+
+#include <stdio.h>
+
+#include <string>
+
+// The variable's value; false when it is unset or empty.
+bool platEnvironmentPath(const char *name, std::string *path);
+
+// fopen for a path in the form platEnvironmentPath gives.
+FILE *platOpenFile(const char *path, const char *mode);
+
+#endif
