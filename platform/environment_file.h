@@ -17,4 +17,7 @@ bool platEnvironmentPath(const char *name, std::string *path);
 // fopen for a path in the form platEnvironmentPath gives.
 FILE *platOpenFile(const char *path, const char *mode);
 
+// Appends a whole file to text; false when it cannot be opened or read.
+bool platReadFile(const char *path, std::string *text);
+
 #endif

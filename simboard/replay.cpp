@@ -33,26 +33,11 @@ Replay &theReplay() {
 
 bool replayFile(std::string *file) { return platEnvironmentPath("KEL_REPLAY", file); }
 
-bool readWhole(const std::string &path, std::string *text) {
-    FILE *file = platOpenFile(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    char block[65536];
-    size_t got = 0;
-    while ((got = fread(block, 1, sizeof block, file)) > 0) {
-        text->append(block, got);
-    }
-    const bool complete = ferror(file) == 0;
-    fclose(file);
-    return complete;
-}
-
 void load(Replay *replay) {
     replay->loaded = true;
     replayFile(&replay->file);
     std::string text;
-    if (!readWhole(replay->file, &text)) {
+    if (!platReadFile(replay->file.c_str(), &text)) {
         fprintf(stderr, "KEL replay: %s: the recording cannot be read\n", replay->file.c_str());
         return;
     }

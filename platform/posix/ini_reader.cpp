@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "../environment_file.h"
 #include "ini_parse.h"
 
 struct PlatIniFile {
@@ -21,18 +22,7 @@ bool readWholeFile(const char *path, std::string *content) {
     if (path == nullptr || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
-    FILE *file = fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    char chunk[65536];
-    size_t got = 0;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-        content->append(chunk, got);
-    }
-    const bool ok = ferror(file) == 0;
-    fclose(file);
-    return ok;
+    return platReadFile(path, content);
 }
 
 } // namespace
