@@ -317,6 +317,8 @@ def round_trip_plans(options, windows, root, plan):
         # program runs from a copy beside the recorder's.
         for path in (options.program, os.path.join(options.round_trip, "KEL.dll")):
             shutil.copy2(path, recorder)
+            # A build under umask 077 makes them 0700; a run as nobody starts them.
+            os.chmod(os.path.join(recorder, os.path.basename(path)), 0o755)
         copied = os.path.join(recorder, os.path.basename(options.program))
         real = os.path.join(os.path.dirname(options.program), "KEL.dll")
         real, session_path, copied = windows.paths([real, session, copied])
