@@ -96,6 +96,7 @@ class windows_run:
         self.launcher = shlex.split(options.launcher)
         self.feeder = options.key_feeder
         self.encoding = options.text_encoding
+        self.scenario = os.path.basename(options.scenario)
 
     def paths(self, unix_paths):
         """The Windows forms of paths, as the program sees them."""
@@ -144,6 +145,28 @@ class windows_run:
         # The feeder starts the program by the Windows form of its path, as a
         # Windows shell would; that is also what the program gets as argv[0].
         return self.launcher + feeder + [program] + arguments
+
+    # Wine now and then loses a process before it has started (about one
+    # start in several thousand): its loader ends before any code of the
+    # program runs. key_feeder then reports ERROR_INTERNAL_ERROR from
+    # CreateProcess; a lost key_feeder prints nothing at all, which no run of
+    # either program does. Such a run is started again, at most twice, and
+    # noted in KEL_WINE_RESTARTS_LOG.
+    NOT_STARTED = b"key_feeder: cannot start the program (error 1359)\r\n"
+    RESTARTS = 2
+
+    def never_started(self, run):
+        return run.stdout == b"" and (run.stderr == b"" or (
+            run.stderr == self.NOT_STARTED and run.returncode == 125))
+
+    def note_restart(self, run):
+        line = (f"run_scenario: {self.scenario}: Wine did not start the program "
+                f"(status {run.returncode}, standard error {run.stderr!r}); started again\n")
+        print(line, end="")
+        log = os.environ.get("KEL_WINE_RESTARTS_LOG")
+        if log:
+            with open(log, "a", encoding="utf-8") as handle:
+                handle.write(line)
 
     @staticmethod
     def program_text(data):
@@ -347,11 +370,15 @@ def without_library_lines(text):
 
 def execute(plan, windows):
     """Runs a plan; the outputs under the names of the files they match."""
-    try:
-        run = subprocess.run(plan.command, cwd=plan.directory, env=plan.environment,
-                             input=plan.feed, capture_output=True, timeout=TIMEOUT_SECONDS)
-    except subprocess.TimeoutExpired:
-        return None
+    for attempt in range(1 + (windows.RESTARTS if windows else 0)):
+        try:
+            run = subprocess.run(plan.command, cwd=plan.directory, env=plan.environment,
+                                 input=plan.feed, capture_output=True, timeout=TIMEOUT_SECONDS)
+        except subprocess.TimeoutExpired:
+            return None
+        if not windows or not windows.never_started(run) or attempt == windows.RESTARTS:
+            break
+        windows.note_restart(run)
     stdout, stderr = run.stdout, run.stderr
     if windows:
         stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
