@@ -102,9 +102,16 @@ class windows_run:
         """The Windows forms of paths, as the program sees them."""
         if not self.launcher:
             return unix_paths  # started natively: the paths are Windows ones already
-        converted = subprocess.run(["winepath", "-w"] + unix_paths, capture_output=True,
-                                   check=True)
-        return converted.stdout.decode("utf-8").splitlines()
+        # winepath is a Wine program too, and may be lost in the same way.
+        for attempt in range(1 + self.RESTARTS):
+            converted = subprocess.run(["winepath", "-w"] + unix_paths, capture_output=True)
+            paths = converted.stdout.decode("utf-8").splitlines()
+            if converted.returncode == 0 and len(paths) == len(unix_paths):
+                return paths
+            if attempt < self.RESTARTS:
+                self.note_restart(converted, "winepath")
+        raise RuntimeError(f"winepath failed (status {converted.returncode}): "
+                           f"{converted.stderr!r}")
 
     def path(self, unix_path):
         return self.paths([unix_path])[0]
@@ -150,8 +157,8 @@ class windows_run:
     # start in several thousand): its loader ends before any code of the
     # program runs. key_feeder then reports ERROR_INTERNAL_ERROR from
     # CreateProcess; a lost key_feeder prints nothing at all, which no run of
-    # either program does. Such a run is started again, at most twice, and
-    # noted in KEL_WINE_RESTARTS_LOG.
+    # either program does; a lost winepath fails. Such a run is started
+    # again, at most twice, and noted in KEL_WINE_RESTARTS_LOG.
     NOT_STARTED = b"key_feeder: cannot start the program (error 1359)\r\n"
     RESTARTS = 2
 
@@ -159,8 +166,8 @@ class windows_run:
         return run.stdout == b"" and (run.stderr == b"" or (
             run.stderr == self.NOT_STARTED and run.returncode == 125))
 
-    def note_restart(self, run):
-        line = (f"run_scenario: {self.scenario}: Wine did not start the program "
+    def note_restart(self, run, program="the program"):
+        line = (f"run_scenario: {self.scenario}: Wine did not start {program} "
                 f"(status {run.returncode}, standard error {run.stderr!r}); started again\n")
         print(line, end="")
         log = os.environ.get("KEL_WINE_RESTARTS_LOG")
