@@ -143,9 +143,13 @@ class windows_run:
         import fcntl  # POSIX only, as Wine is
         with open(os.path.join(wine_home, "lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            if not os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
-                subprocess.run(UNPRIVILEGED + self.launcher + ["wineboot", "-i"],
-                               env=environment, capture_output=True, check=True)
+            for attempt in range(1 + self.RESTARTS):
+                if os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
+                    break
+                made = subprocess.run(UNPRIVILEGED + self.launcher + ["wineboot", "-i"],
+                                      env=environment, capture_output=True)
+                if made.returncode != 0 and attempt < self.RESTARTS:
+                    self.note_restart(made, "wineboot")
         return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
 
     def command(self, feeder, program, arguments):

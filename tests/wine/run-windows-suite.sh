@@ -28,8 +28,16 @@ if ! wineserver -p </dev/null >/dev/null 2>&1; then
 fi
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first start of Wine makes the prefix (several seconds); keep its
-# messages out of the tests' output.
-wineboot -i >/dev/null 2>&1
+# messages out of the tests' output. Wine may lose this start as it may lose
+# any (see docs/windows.md): it is tried three times.
+for attempt in 1 2 3; do
+  if wineboot -i >/dev/null 2>&1; then
+    break
+  elif [ "$attempt" -eq 3 ]; then
+    echo "run-windows-suite: wineboot -i failed three times in $WINEPREFIX" >&2
+    exit 1
+  fi
+done
 
 cmake --preset mingw
 cmake --build --preset mingw
