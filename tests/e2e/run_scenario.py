@@ -157,12 +157,13 @@ class windows_run:
         # Windows shell would; that is also what the program gets as argv[0].
         return self.launcher + feeder + [program] + arguments
 
-    # Wine now and then loses a process before it has started (about one
-    # start in several thousand): its loader ends before any code of the
-    # program runs. key_feeder then reports ERROR_INTERNAL_ERROR from
-    # CreateProcess; a lost key_feeder prints nothing at all, which no run of
-    # either program does; a lost winepath fails. Such a run is started
-    # again, at most twice, and noted in KEL_WINE_RESTARTS_LOG.
+    # Wine now and then loses a process before it has started (4 starts in
+    # 16,000 of a trivial program on a busy machine): its loader ends before
+    # any code of the program runs. key_feeder then reports
+    # ERROR_INTERNAL_ERROR from CreateProcess; a lost key_feeder prints
+    # nothing at all, which no run of either program does; a lost winepath or
+    # wineboot fails. Such a run is started again, at most twice, and noted
+    # in KEL_WINE_RESTARTS_LOG (see docs/windows.md).
     NOT_STARTED = b"key_feeder: cannot start the program (error 1359)\r\n"
     RESTARTS = 2
 
