@@ -89,6 +89,10 @@ def deep_directory(base, wanted, measure):
     return path
 
 
+def failed(run):
+    return run.returncode != 0
+
+
 class windows_run:
     """The platform differences of a run of the Windows build."""
 
@@ -102,16 +106,12 @@ class windows_run:
         """The Windows forms of paths, as the program sees them."""
         if not self.launcher:
             return unix_paths  # started natively: the paths are Windows ones already
-        # winepath is a Wine program too, and may be lost in the same way.
-        for attempt in range(1 + self.RESTARTS):
-            converted = subprocess.run(["winepath", "-w"] + unix_paths, capture_output=True)
-            paths = converted.stdout.decode("utf-8").splitlines()
-            if converted.returncode == 0 and len(paths) == len(unix_paths):
-                return paths
-            if attempt < self.RESTARTS:
-                self.note_restart(converted, "winepath")
-        raise RuntimeError(f"winepath failed (status {converted.returncode}): "
-                           f"{converted.stderr!r}")
+        converted = self.start(["winepath", "-w"] + unix_paths, "winepath", failed,
+                               capture_output=True)
+        if failed(converted):
+            raise RuntimeError(f"winepath failed (status {converted.returncode}): "
+                               f"{converted.stderr!r}")
+        return converted.stdout.decode("utf-8").splitlines()
 
     def path(self, unix_path):
         return self.paths([unix_path])[0]
@@ -143,13 +143,9 @@ class windows_run:
         import fcntl  # POSIX only, as Wine is
         with open(os.path.join(wine_home, "lock"), "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            for attempt in range(1 + self.RESTARTS):
-                if os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
-                    break
-                made = subprocess.run(UNPRIVILEGED + self.launcher + ["wineboot", "-i"],
-                                      env=environment, capture_output=True)
-                if made.returncode != 0 and attempt < self.RESTARTS:
-                    self.note_restart(made, "wineboot")
+            if not os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
+                self.start(UNPRIVILEGED + self.launcher + ["wineboot", "-i"], "wineboot",
+                           failed, env=environment, capture_output=True)
         return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
 
     def command(self, feeder, program, arguments):
@@ -171,14 +167,20 @@ class windows_run:
         return run.stdout == b"" and (run.stderr == b"" or (
             run.stderr == self.NOT_STARTED and run.returncode == 125))
 
-    def note_restart(self, run, program="the program"):
-        line = (f"run_scenario: {self.scenario}: Wine did not start {program} "
-                f"(status {run.returncode}, standard error {run.stderr!r}); started again\n")
-        print(line, end="")
-        log = os.environ.get("KEL_WINE_RESTARTS_LOG")
-        if log:
-            with open(log, "a", encoding="utf-8") as handle:
-                handle.write(line)
+    def start(self, command, what, lost, **arguments):
+        """subprocess.run, started again while lost(run) says that Wine lost
+        the run before it started."""
+        for attempt in range(1 + self.RESTARTS):
+            run = subprocess.run(command, **arguments)
+            if not lost(run) or attempt == self.RESTARTS:
+                return run
+            line = (f"run_scenario: {self.scenario}: Wine did not start {what} "
+                    f"(status {run.returncode}, standard error {run.stderr!r}); started again\n")
+            print(line, end="")
+            log = os.environ.get("KEL_WINE_RESTARTS_LOG")
+            if log:
+                with open(log, "a", encoding="utf-8") as handle:
+                    handle.write(line)
 
     @staticmethod
     def program_text(data):
@@ -382,15 +384,15 @@ def without_library_lines(text):
 
 def execute(plan, windows):
     """Runs a plan; the outputs under the names of the files they match."""
-    for attempt in range(1 + (windows.RESTARTS if windows else 0)):
-        try:
-            run = subprocess.run(plan.command, cwd=plan.directory, env=plan.environment,
-                                 input=plan.feed, capture_output=True, timeout=TIMEOUT_SECONDS)
-        except subprocess.TimeoutExpired:
-            return None
-        if not windows or not windows.never_started(run) or attempt == windows.RESTARTS:
-            break
-        windows.note_restart(run)
+    arguments = dict(cwd=plan.directory, env=plan.environment, input=plan.feed,
+                     capture_output=True, timeout=TIMEOUT_SECONDS)
+    try:
+        if windows:
+            run = windows.start(plan.command, "the program", windows.never_started, **arguments)
+        else:
+            run = subprocess.run(plan.command, **arguments)
+    except subprocess.TimeoutExpired:
+        return None
     stdout, stderr = run.stdout, run.stderr
     if windows:
         stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
