@@ -1,7 +1,6 @@
 #include "replay.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <string>
 #include <vector>
