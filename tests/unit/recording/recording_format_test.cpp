@@ -37,16 +37,18 @@ TEST(RecordingFormat, SessionReadsBackAsTheSameCallsAndWrites) {
     uint32_t mode = KEL_MODE_EXCLUSIVE;
     DdsOutFreq frequency = {1e8, 1, 1};
     std::string text = rec::recordingHeader() + "# a comment\n\n";
-    text += rec::callText(finished(&book, 1, rec::kInit, {"kel \"x\".ini", nullptr}, 0, [] {}));
-    text += rec::callText(finished(&book, 2, rec::kLidList, {lids, 2u, &count}, 0, [&] {
+    text +=
+        rec::callText(finished(&book, 1, rec::shapes::init, {"kel \"x\".ini", nullptr}, 0, [] {}));
+    text += rec::callText(finished(&book, 2, rec::shapes::lidList, {lids, 2u, &count}, 0, [&] {
         lids[0] = 7;
         count = 1;
     }));
-    text += rec::callText(finished(&book, 3, rec::kCapture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257,
-                                   [&] { mode = KEL_MODE_SPY; }));
     text +=
-        rec::callText(finished(&book, 4, rec::kCtrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency},
-                               static_cast<int32_t>(KELerr_BAD_MODE), [] {}));
+        rec::callText(finished(&book, 3, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u},
+                               257, [&] { mode = KEL_MODE_SPY; }));
+    text += rec::callText(finished(&book, 4, rec::shapes::ctrl,
+                                   {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency},
+                                   static_cast<int32_t>(KELerr_BAD_MODE), [] {}));
     EXPECT_NE(text.find("call 4 KEL_ctrl\n  service 257\n  reserved 0\n  code 0x1804\n"
                         "  record in 00000000 84d79741 01000000 01000000\n  = 0xc000010a\n"),
               std::string::npos)
@@ -65,7 +67,7 @@ TEST(RecordingFormat, SessionReadsBackAsTheSameCallsAndWrites) {
     uint32_t freshLids[2] = {0, 0};
     uint32_t freshCount = 0;
     const rec::Call live =
-        rec::describeCall(rec::kLidList, {freshLids, 2u, &freshCount}, replayBook);
+        rec::describeCall(rec::shapes::lidList, {freshLids, 2u, &freshCount}, replayBook);
     ASSERT_TRUE(rec::sameCall(live, calls[1]));
     rec::replayWrites(calls[1], live);
     EXPECT_EQ(freshLids[0], 7u);
@@ -120,14 +122,14 @@ TEST(DivergenceReport, ShowsTheCallNumberAndBothForms) {
                                     "  = 0x0\n",
                                     &calls, &error))
         << error;
-    rec::Call live = rec::describeCall(rec::kGetInfo, {4u, nullptr}, book);
+    rec::Call live = rec::describeCall(rec::shapes::getInfo, {4u, nullptr}, book);
     live.number = 1;
     EXPECT_FALSE(rec::sameCall(live, calls[0]));
     EXPECT_EQ(rec::divergenceReport("s.kelrec", live, &calls[0], 1),
               "KEL replay: call 1 differs from the recording (s.kelrec, line 2)\n"
               "  recorded: KEL_getInfo(lid 3, info null)\n"
               "  called:   KEL_getInfo(lid 4, info null)\n");
-    live = rec::describeCall(rec::kClose, {-2}, book);
+    live = rec::describeCall(rec::shapes::close, {-2}, book);
     live.number = 2;
     EXPECT_EQ(rec::divergenceReport("s.kelrec", live, nullptr, 1),
               "KEL replay: call 2 is beyond the end of the recording s.kelrec (1 calls)\n"
