@@ -4,6 +4,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 // The longest path the programs handle, NUL included: the Windows API's
 // classic limit, kept on POSIX so that both behave alike.
 #define PLAT_PATH_SIZE 260
@@ -23,5 +25,13 @@ bool platCanOpenForReading(const char *path);
 // path of the first match. Returns its length without the NUL; the size it
 // needs when buffer is too small; 0 when no file was found.
 uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size);
+
+// The directory the running program's file is in, without a trailing
+// separator; empty when the system does not say.
+std::string platProgramDirectory();
+
+// The running program's file name and process number, as name[number], for
+// a server's log.
+std::string platProgramLabel();
 
 #endif

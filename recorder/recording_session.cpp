@@ -40,6 +40,11 @@ bool start(Session *session, std::string *problem) {
     if (!loadRealLibrary(library.c_str(), &session->real, problem)) {
         return false;
     }
+    if (session->real.init == &KEL_init) {
+        *problem = std::string("KEL_REAL_LIBRARY names the recorder itself ('") + library +
+                   "'): name the board library it stands in front of";
+        return false;
+    }
     session->fileName = recording;
     session->file = platOpenFile(recording.c_str(), "wb");
     const std::string header = rec::recordingHeader() + "# board library: " + library + "\n";

@@ -27,7 +27,16 @@ bool isRegularFile(const std::string &path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string programDirectory() {
+std::string joined(const std::string &directory, const char *fileName) {
+    if (directory.empty()) {
+        return fileName; // an empty PATH entry means the current directory
+    }
+    return directory.back() == '/' ? directory + fileName : directory + "/" + fileName;
+}
+
+} // namespace
+
+std::string platProgramDirectory() {
     char link[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", link, sizeof link - 1);
     if (length <= 0) {
@@ -38,14 +47,12 @@ std::string programDirectory() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string joined(const std::string &directory, const char *fileName) {
-    if (directory.empty()) {
-        return fileName; // an empty PATH entry means the current directory
-    }
-    return directory.back() == '/' ? directory + fileName : directory + "/" + fileName;
+std::string platProgramLabel() {
+    char link[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", link, sizeof link - 1);
+    const std::string path = length > 0 ? std::string(link, static_cast<size_t>(length)) : "";
+    return path.substr(path.rfind('/') + 1) + "[" + std::to_string(getpid()) + "]";
 }
-
-} // namespace
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     std::string path(PATH_MAX, '\0');
@@ -84,7 +91,7 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
         return isRegularFile(fileName) ? deliver(fileName, buffer, size) : 0;
     }
     char cwd[PATH_MAX];
-    std::string candidates[2] = {programDirectory(), getcwd(cwd, sizeof cwd) ? cwd : ""};
+    std::string candidates[2] = {platProgramDirectory(), getcwd(cwd, sizeof cwd) ? cwd : ""};
     for (const std::string &directory : candidates) {
         if (!directory.empty() && isRegularFile(joined(directory, fileName))) {
             return deliver(joined(directory, fileName), buffer, size);

@@ -1,0 +1,180 @@
+// kel_server [--library PATH] [--listen ADDRESS:PORT] [--record DIR]
+//
+// Serves one board library to any number of programs that use the remote
+// board library. Prints "listening on ADDRESS:PORT" on standard output once
+// it accepts connections; logs arrivals, departures and what was given back
+// on standard error. A termination request (SIGTERM, SIGINT; Ctrl+C or a
+// closed console on Windows) gives back what every client holds, shuts the
+// library down and ends with status 0.
+#include <stdio.h>
+#include <string.h>
+
+#include <atomic>
+#include <list>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "background_thread.h"
+#include "board_broker.h"
+#include "client_session.h"
+#include "filesystem.h"
+#include "messages.h"
+#include "protocol.h"
+#include "real_library.h"
+#include "remote_status.h"
+#include "server_log.h"
+#include "socket_link.h"
+#include "stop_request.h"
+
+namespace {
+
+// More clients than this are refused at once.
+const size_t kMaxClients = 100;
+// How often the accepting loop looks at finished sessions and requests.
+const int kAcceptWaitMs = 200;
+
+#ifdef _WIN32
+const char *const kLibraryFileName = "KEL.dll";
+#else
+const char *const kLibraryFileName = "libKEL.so";
+#endif
+
+struct Options {
+    std::string library;
+    std::string listen = proto::kDefaultServer;
+    std::string record;
+};
+
+bool parseOptions(int argc, char **argv, Options *options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        std::string *value = option == "--library"  ? &options->library
+                             : option == "--listen" ? &options->listen
+                             : option == "--record" ? &options->record
+                                                    : nullptr;
+        if (value == nullptr || i + 1 >= argc) {
+            return false;
+        }
+        *value = argv[++i];
+    }
+    return true;
+}
+
+struct Session {
+    PlatSocket socket = kNoSocket;
+    std::thread thread;
+    std::atomic<bool> finished{false};
+};
+
+void refuse(PlatSocket socket, const std::string &reason) {
+    std::string ignored;
+    const proto::Bytes frame = proto::refusedFrame(proto::kServerRefused, reason);
+    platSendAll(socket, frame.data(), frame.size(), 1000, &ignored);
+    platCloseSocket(socket);
+    logLine("connection refused: " + reason);
+}
+
+void joinFinished(std::list<std::unique_ptr<Session>> *sessions) {
+    for (auto session = sessions->begin(); session != sessions->end();) {
+        if ((*session)->finished) {
+            (*session)->thread.join();
+            platCloseSocket((*session)->socket);
+            session = sessions->erase(session);
+        } else {
+            ++session;
+        }
+    }
+}
+
+int serve(const Options &options) {
+    ServerSettings settings;
+    settings.libraryPath =
+        options.library.empty() ? platProgramDirectory() + "/" + kLibraryFileName : options.library;
+    settings.recordDirectory = options.record;
+    RealLibrary real{};
+    std::string problem;
+    if (!loadRealLibrary(settings.libraryPath.c_str(), &real, &problem)) {
+        fprintf(stderr, "kel_server: %s\n", problem.c_str());
+        return 1;
+    }
+    std::string address;
+    uint16_t port = 0;
+    if (!platSplitAddress(options.listen, &address, &port)) {
+        fprintf(stderr, "kel_server: --listen wants ADDRESS:PORT, not '%s'\n",
+                options.listen.c_str());
+        return 1;
+    }
+    uint16_t boundPort = 0;
+    const PlatSocket listener = platListen(address, port, &boundPort, &problem);
+    if (listener == kNoSocket) {
+        fprintf(stderr, "kel_server: cannot listen on %s: %s\n", options.listen.c_str(),
+                problem.c_str());
+        return 1;
+    }
+    startServerLog();
+    logLine("serving the board library " + settings.libraryPath);
+    printf("listening on %s:%u\n", address.c_str(), static_cast<unsigned>(boundPort));
+    fflush(stdout);
+
+    BoardBroker broker(real);
+    std::list<std::unique_ptr<Session>> sessions;
+    while (platStopStatus() == 0) {
+        const PlatSocket socket = platAccept(listener, kAcceptWaitMs);
+        joinFinished(&sessions);
+        if (socket == kNoSocket) {
+            continue;
+        }
+        if (sessions.size() >= kMaxClients) {
+            refuse(socket, "the server serves at most " + std::to_string(kMaxClients) + " clients");
+            continue;
+        }
+        std::unique_ptr<Session> session(new Session);
+        Session *started = session.get();
+        started->socket = socket;
+        started->thread = platStartBackgroundThread([started, &broker, &settings] {
+            serveClient(started->socket, &broker, settings);
+            started->finished = true;
+        });
+        sessions.push_back(std::move(session));
+    }
+    logLine("stopping: giving back what every client holds");
+    broker.stopWaits();
+    for (const auto &session : sessions) {
+        if (!session->finished) {
+            platShutdownSocket(session->socket);
+        }
+    }
+    for (const auto &session : sessions) {
+        session->thread.join();
+        platCloseSocket(session->socket);
+    }
+    platCloseSocket(listener);
+    logLine("stopped");
+    stopServerLog();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        fprintf(stderr, "usage: kel_server [--library PATH] [--listen ADDRESS:PORT] "
+                        "[--record DIR]\n");
+        return 1;
+    }
+    platWatchStopRequests();
+    platIgnoreBrokenPipes();
+    std::string problem;
+    if (!platSocketsStart(&problem)) {
+        fprintf(stderr, "kel_server: %s\n", problem.c_str());
+        return 1;
+    }
+    try {
+        return serve(options);
+    } catch (...) {
+        fprintf(stderr, "kel_server: out of memory\n");
+        return 1;
+    }
+}
