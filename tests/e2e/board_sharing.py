@@ -1,0 +1,199 @@
+#!/usr/bin/env python3
+"""Two programs on one board through one board server (kel_server serving
+the simulated library), with the fixtures of sharing/: a board that has the
+synthesizer (BASEDDS0) and the system monitor (SYSMON0); demo_sgen waits for
+a key, holding BASEDDS0, before it starts its strobe; demo_sensors watches
+until Esc.
+
+  board_sharing.py --bin BUILD/bin --case NAME
+
+Each case starts its own server on a port the system chooses and checks the
+programs' outputs, statuses and the server's give-back. The runs of a
+program that must not wait are compared with a direct run on the simulated
+library in-process.
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from run_scenario import board_server, run_plan  # noqa: E402
+
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sharing")
+# Both programs let a capture wait this long for a busy service.
+CAPTURE_TIMEOUT_SECONDS = 10
+# Far above any wait of a case on a loaded machine.
+LIMIT_SECONDS = 120
+ESC = b"\x1b"
+
+
+class sharing:
+    def __init__(self, binaries, root):
+        self.binaries = binaries
+        self.directory = os.path.join(root, "work")
+        shutil.copytree(FIXTURES, self.directory)
+        self.trace = os.path.join(root, "trace.txt")
+        plan = run_plan()
+        plan.directory = self.directory
+        plan.environment = dict(os.environ, KEL_SIM_TRACE=self.trace)
+        self.server = board_server(os.path.join(binaries, "kel_server"), plan)
+        self.client = self.server.client_plan(plan, os.path.join(binaries, "remote"))
+
+    def start(self, program, *arguments):
+        return subprocess.Popen([os.path.join(self.binaries, program), *arguments],
+                                cwd=self.directory, env=self.client.environment,
+                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+
+    def run(self, program, *arguments):
+        started = time.monotonic()
+        run = subprocess.run([os.path.join(self.binaries, program), *arguments],
+                             cwd=self.directory, env=self.client.environment,
+                             stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+        return run, time.monotonic() - started
+
+    def wait_for_trace(self, text):
+        deadline = time.monotonic() + LIMIT_SECONDS
+        while time.monotonic() < deadline:
+            if os.path.exists(self.trace) and text in open(self.trace, encoding="utf-8").read():
+                return
+            time.sleep(0.05)
+        raise AssertionError(f"the trace never showed {text!r}")
+
+    def stop(self):
+        status, log = self.server.stop()
+        check(status == 0, f"kel_server ended with status {status} after SIGTERM")
+        return log.decode("utf-8", "replace")
+
+
+def direct(binaries, root, program, *arguments):
+    """The program's output on the simulated library in its own process."""
+    directory = os.path.join(root, "direct")
+    shutil.copytree(FIXTURES, directory, dirs_exist_ok=True)
+    run = subprocess.run([os.path.join(binaries, program), *arguments], cwd=directory,
+                         stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+    return without_handles(run.stdout)
+
+
+def without_handles(output):
+    """demo_sgen prints the handle BASEFMC0 got, which depends on what other
+    clients captured before."""
+    return re.sub(rb"SHARED \(\d+\)", b"SHARED (handle)", output)
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def finish(process, keys=b""):
+    out, err = process.communicate(keys, timeout=LIMIT_SECONDS)
+    return process.returncode, out, err
+
+
+def holder(share):
+    """demo_sgen holding BASEDDS0 while it waits for the key that starts its strobe."""
+    first = share.start("demo_sgen")
+    share.wait_for_trace('"BASEDDS0", 10000) = 257')
+    return first
+
+
+def monitor_beside_synthesizer(binaries, root):
+    share = sharing(binaries, root)
+    monitor = share.start("demo_sensors")
+    share.wait_for_trace('"SYSMON0", 10000) = 257')
+    sgen, _ = share.run("demo_sgen", "-q")
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    check(sgen.returncode == 0 and without_handles(sgen.stdout) == alone,
+          f"demo_sgen beside the monitor printed otherwise:\n{sgen.stdout.decode()}")
+    status, out, _ = finish(monitor, ESC)
+    check(status == 0 and "Temp:" in out.decode("utf-8"), "the monitor did not watch and end")
+    trace = open(share.trace, encoding="utf-8").read()
+    check(trace.count("KEL_init(") == 1, "the library was started more than once")
+    check(trace.rstrip().endswith("KEL_cleanup() = 0x0"), "the last client did not shut it down")
+    share.stop()
+
+
+def second_waits_then_gets_it(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    second = share.start("demo_sgen", "-q")
+    time.sleep(1)
+    check(second.poll() is None, "the second demo_sgen did not wait for BASEDDS0")
+    status, _, _ = finish(first, b"  ")
+    check(status == 0, f"the holder ended with status {status}")
+    status, out, _ = finish(second)
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    check(status == 0 and without_handles(out) == alone,
+          f"the second demo_sgen did not get BASEDDS0:\n{out.decode()}")
+    share.stop()
+
+
+def second_times_out(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    second, seconds = share.run("demo_sgen", "-q")
+    check(CAPTURE_TIMEOUT_SECONDS - 0.5 <= seconds < CAPTURE_TIMEOUT_SECONDS + 5,
+          f"the second demo_sgen gave up after {seconds:.1f} s")
+    check(b"BASEDDS0 Capture mode" in second.stdout
+          and b"KELctrl_DDS_SETMASTER" not in second.stdout,
+          f"the second demo_sgen went on without BASEDDS0:\n{second.stdout.decode()}")
+    status, _, _ = finish(first, b"  ")
+    check(status == 0, f"the holder ended with status {status}")
+    share.stop()
+
+
+def killed_holder_given_back(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    first.kill()
+    first.communicate()
+    second, seconds = share.run("demo_sgen", "-q")
+    check(second.returncode == 0 and b"KELctrl_DDS_STARTSTROBE" in second.stdout,
+          f"BASEDDS0 was not given back:\n{second.stdout.decode()}")
+    check(seconds < 3, f"the second demo_sgen waited {seconds:.1f} s")
+    log = share.stop()
+    check("released BASEDDS0 (257)" in log, f"the server's log:\n{log}")
+
+
+def server_stopped_under_a_holder(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    log = share.stop()
+    check("released BASEDDS0 (257)" in log and "shut the library down" in log,
+          f"the server's log:\n{log}")
+    status, out, err = finish(first, b"  ")
+    address = share.server.address
+    lines = err.decode("utf-8").splitlines()
+    check(len(lines) == 1 and lines[0].startswith(
+        f"KEL remote library: board server {address} (KEL_SERVER): "),
+        f"the holder's standard error:\n{err.decode()}")
+    check(status == 0, f"the holder ended with status {status}")
+
+
+CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
+                                          second_times_out, killed_holder_given_back,
+                                          server_stopped_under_a_holder)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="the build's bin/ directory")
+    parser.add_argument("--case", required=True, choices=sorted(CASES))
+    options = parser.parse_args()
+    with tempfile.TemporaryDirectory(prefix="kel-sharing-") as root:
+        try:
+            CASES[options.case](os.path.abspath(options.bin), root)
+        except AssertionError as problem:
+            print(f"FAIL: {problem}")
+            return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
