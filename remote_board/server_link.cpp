@@ -12,11 +12,10 @@
 #include "background_thread.h"
 #include "environment_file.h"
 #include "filesystem.h"
-#include "frame_source.h"
 #include "handle_book.h"
-#include "messages.h"
+#include "protocol.h"
 #include "remote_status.h"
-#include "socket_link.h"
+#include "server_connection.h"
 
 namespace remote {
 
@@ -32,8 +31,7 @@ struct Link {
     std::string server;  // as KEL_SERVER gives it
     std::string named;   // how the message names it
     int timeoutMs = kDefaultTimeoutMs;
-    PlatSocket socket = kNoSocket;
-    proto::FrameSource *frames = nullptr;
+    proto::ServerConnection connection;
     rec::HandleBook book;
 };
 
@@ -60,22 +58,16 @@ int32_t giveUp(Link *link, int32_t status, const std::string &reason) {
             reason.c_str());
     fflush(stderr);
     link->failure = status;
-    if (link->socket != kNoSocket) {
-        platCloseSocket(link->socket);
-        link->socket = kNoSocket;
-    }
     return status;
 }
 
 void keepAlive() {
-    const proto::Bytes ping = proto::pingFrame();
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(proto::kPingIntervalMs));
         Link &link = theLink();
         std::unique_lock<std::mutex> lock(link.mutex, std::try_to_lock);
-        if (lock.owns_lock() && link.failure == 0 && link.socket != kNoSocket) {
-            std::string ignored; // the next call finds out
-            platSendAll(link.socket, ping.data(), ping.size(), proto::kPingIntervalMs, &ignored);
+        if (lock.owns_lock() && link.failure == 0 && link.connection.isOpen()) {
+            link.connection.ping(proto::kPingIntervalMs); // a failure shows at the next call
         }
     }
 }
@@ -89,36 +81,11 @@ int32_t connectLink(Link *link) {
         link->server = proto::kDefaultServer;
         link->named = link->server + " (the default; KEL_SERVER names another)";
     }
-    std::string address;
-    uint16_t port = 0;
+    int32_t status = 0;
     std::string problem;
-    if (!platSplitAddress(link->server, &address, &port)) {
-        return giveUp(link, proto::kServerUnreachable, "not an ADDRESS:PORT");
-    }
-    if (!platSocketsStart(&problem)) {
-        return giveUp(link, proto::kServerUnreachable, problem);
-    }
-    link->socket = platConnect(address, port, link->timeoutMs, &problem);
-    if (link->socket == kNoSocket) {
-        return giveUp(link, proto::kServerUnreachable, "cannot connect: " + problem);
-    }
-    link->frames = new proto::FrameSource(link->socket);
-    const proto::Bytes hello = proto::helloFrame(platProgramLabel());
-    proto::Frame frame;
-    if (!platSendAll(link->socket, hello.data(), hello.size(), link->timeoutMs, &problem) ||
-        link->frames->next(&frame, link->timeoutMs, &problem) != proto::Arrival::frame) {
-        return giveUp(link, proto::kServerUnreachable, problem);
-    }
-    proto::Welcome welcome;
-    proto::Refusal refusal;
-    if (frame.kind == proto::MessageKind::refused &&
-        proto::readRefusal(frame.body, &refusal, &problem)) {
-        return giveUp(link, refusal.status, refusal.text);
-    }
-    if (frame.kind != proto::MessageKind::welcome ||
-        !proto::readWelcome(frame.body, &welcome, &problem) || welcome.version != proto::kVersion) {
-        return giveUp(link, proto::kServerRefused,
-                      "not a board server of protocol version " + std::to_string(proto::kVersion));
+    if (!link->connection.open(link->server, platProgramLabel(), link->timeoutMs, &status,
+                               &problem)) {
+        return giveUp(link, status, problem);
     }
     platStartBackgroundThread(keepAlive).detach();
     return 0;
@@ -151,29 +118,19 @@ std::string uncarried(const rec::EntryShape &shape, const rec::Call &call) {
 }
 
 int32_t exchange(Link *link, const rec::EntryShape &shape, rec::Call *call, int waitMs) {
-    proto::Bytes frame;
     const std::string refusal = uncarried(shape, *call);
-    if (!refusal.empty() || !proto::callFrame(*call, &frame)) {
-        fprintf(stderr, "KEL remote library: %s\n",
-                refusal.empty() ? "a call too large to send" : refusal.c_str());
+    if (!refusal.empty()) {
+        fprintf(stderr, "KEL remote library: %s\n", refusal.c_str());
         return proto::kCallNotCarried;
     }
+    int32_t status = 0;
     std::string problem;
-    if (!platSendAll(link->socket, frame.data(), frame.size(), link->timeoutMs, &problem)) {
-        return giveUp(link, proto::kServerUnreachable, problem);
-    }
-    proto::Frame answer;
-    if (link->frames->next(&answer, waitMs, &problem) != proto::Arrival::frame) {
-        return giveUp(link, proto::kServerUnreachable, problem);
-    }
-    proto::Refusal refused;
-    if (answer.kind == proto::MessageKind::refused &&
-        proto::readRefusal(answer.body, &refused, &problem)) {
-        return giveUp(link, refused.status, refused.text);
-    }
-    if (answer.kind != proto::MessageKind::result ||
-        !proto::readResult(answer.body, call, &problem)) {
-        return giveUp(link, proto::kServerUnreachable, "an answer out of place");
+    if (!link->connection.exchange(call, waitMs, &status, &problem)) {
+        if (link->connection.isOpen()) { // the call only was refused
+            fprintf(stderr, "KEL remote library: %s\n", problem.c_str());
+            return status;
+        }
+        return giveUp(link, status, problem);
     }
     for (const rec::Value &value : call->arguments) {
         if (value.written && value.after.size() == value.before.size()) {
