@@ -9,15 +9,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <atomic>
-#include <list>
-#include <memory>
 #include <string>
-#include <thread>
 
-#include "background_thread.h"
 #include "board_broker.h"
-#include "client_session.h"
+#include "connection_loop.h"
 #include "filesystem.h"
 #include "messages.h"
 #include "protocol.h"
@@ -28,11 +23,6 @@
 #include "stop_request.h"
 
 namespace {
-
-// More clients than this are refused at once.
-const size_t kMaxClients = 100;
-// How often the accepting loop looks at finished sessions and requests.
-const int kAcceptWaitMs = 200;
 
 #ifdef _WIN32
 const char *const kLibraryFileName = "KEL.dll";
@@ -59,32 +49,6 @@ bool parseOptions(int argc, char **argv, Options *options) {
         *value = argv[++i];
     }
     return true;
-}
-
-struct Session {
-    PlatSocket socket = kNoSocket;
-    std::thread thread;
-    std::atomic<bool> finished{false};
-};
-
-void refuse(PlatSocket socket, const std::string &reason) {
-    std::string ignored;
-    const proto::Bytes frame = proto::refusedFrame(proto::kServerRefused, reason);
-    platSendAll(socket, frame.data(), frame.size(), 1000, &ignored);
-    platCloseSocket(socket);
-    logLine("connection refused: " + reason);
-}
-
-void joinFinished(std::list<std::unique_ptr<Session>> *sessions) {
-    for (auto session = sessions->begin(); session != sessions->end();) {
-        if ((*session)->finished) {
-            (*session)->thread.join();
-            platCloseSocket((*session)->socket);
-            session = sessions->erase(session);
-        } else {
-            ++session;
-        }
-    }
 }
 
 int serve(const Options &options) {
@@ -118,37 +82,7 @@ int serve(const Options &options) {
     fflush(stdout);
 
     BoardBroker broker(real);
-    std::list<std::unique_ptr<Session>> sessions;
-    while (platStopStatus() == 0) {
-        const PlatSocket socket = platAccept(listener, kAcceptWaitMs);
-        joinFinished(&sessions);
-        if (socket == kNoSocket) {
-            continue;
-        }
-        if (sessions.size() >= kMaxClients) {
-            refuse(socket, "the server serves at most " + std::to_string(kMaxClients) + " clients");
-            continue;
-        }
-        std::unique_ptr<Session> session(new Session);
-        Session *started = session.get();
-        started->socket = socket;
-        started->thread = platStartBackgroundThread([started, &broker, &settings] {
-            serveClient(started->socket, &broker, settings);
-            started->finished = true;
-        });
-        sessions.push_back(std::move(session));
-    }
-    logLine("stopping: giving back what every client holds");
-    broker.stopWaits();
-    for (const auto &session : sessions) {
-        if (!session->finished) {
-            platShutdownSocket(session->socket);
-        }
-    }
-    for (const auto &session : sessions) {
-        session->thread.join();
-        platCloseSocket(session->socket);
-    }
+    serveConnections(listener, &broker, settings, [] { return platStopStatus() != 0; });
     platCloseSocket(listener);
     logLine("stopped");
     stopServerLog();

@@ -16,17 +16,11 @@
 #include "call_shapes.h"
 #include "kel_entry_points.h"
 #include "remote_status.h"
+#include "simulated_library.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The simulated library linked in, as the server would load it.
-RealLibrary simulatedLibrary() {
-#define TEST_LIBRARY_FUNCTION(name, type, parameters, arguments) &KEL_##name,
-    return RealLibrary{KEL_ENTRY_POINTS(TEST_LIBRARY_FUNCTION)};
-#undef TEST_LIBRARY_FUNCTION
-}
 
 // A client as the server's session plays it: calls described, served, and
 // the library's writes copied back into the caller's variables.
