@@ -133,6 +133,9 @@ ReadStatus readFrame(const uint8_t *data, size_t size, Frame *frame, size_t *use
         *problem = "a message of " + std::to_string(length) + " bytes";
         return ReadStatus::bad;
     }
+    if (size == kFrameHeaderBytes) {
+        return ReadStatus::incomplete;
+    }
     const uint8_t kind = data[kFrameHeaderBytes];
     if (kind < static_cast<uint8_t>(MessageKind::hello) ||
         kind > static_cast<uint8_t>(MessageKind::ping)) {

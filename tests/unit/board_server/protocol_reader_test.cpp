@@ -70,6 +70,11 @@ TEST(ProtocolReader, LengthsAndKindsNoPeerSendsAreRefused) {
     for (const auto *bytes : {empty, twoGigabytes, unknownKind, noKind}) {
         EXPECT_EQ(proto::readFrame(bytes, 5, &frame, &used, &problem), proto::ReadStatus::bad);
     }
+    // A length alone is refused at once when absurd, else waits for the kind
+    // (found by the fuzz target: the kind was read past the bytes received).
+    EXPECT_EQ(proto::readFrame(twoGigabytes, 4, &frame, &used, &problem), proto::ReadStatus::bad);
+    EXPECT_EQ(proto::readFrame(unknownKind, 4, &frame, &used, &problem),
+              proto::ReadStatus::incomplete);
     const proto::Bytes hello = proto::helloFrame("x");
     proto::Bytes badMagic(hello.begin() + 5, hello.end());
     badMagic[0] = 'X';
