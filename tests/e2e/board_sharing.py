@@ -33,6 +33,8 @@ ESC = b"\x1b"
 
 
 class sharing:
+    started = []  # every process a case started
+
     def __init__(self, binaries, root):
         self.binaries = binaries
         self.directory = os.path.join(root, "work")
@@ -42,13 +44,16 @@ class sharing:
         plan.directory = self.directory
         plan.environment = dict(os.environ, KEL_SIM_TRACE=self.trace)
         self.server = board_server(os.path.join(binaries, "kel_server"), plan)
+        sharing.started.append(self.server.process)
         self.client = self.server.client_plan(plan, os.path.join(binaries, "remote"))
 
     def start(self, program, *arguments):
-        return subprocess.Popen([os.path.join(self.binaries, program), *arguments],
-                                cwd=self.directory, env=self.client.environment,
-                                stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
+        process = subprocess.Popen([os.path.join(self.binaries, program), *arguments],
+                                   cwd=self.directory, env=self.client.environment,
+                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        sharing.started.append(process)
+        return process
 
     def run(self, program, *arguments):
         started = time.monotonic()
@@ -192,6 +197,12 @@ def main():
         except AssertionError as problem:
             print(f"FAIL: {problem}")
             return 1
+        finally:
+            # A failed case leaves no server or program behind.
+            for process in sharing.started:
+                if process.poll() is None:
+                    process.kill()
+                    process.communicate()
     return 0
 
 

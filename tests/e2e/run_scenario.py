@@ -509,8 +509,10 @@ def remote(options, updating):
     with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
         plan = prepare_run(options, None, root)
         server = board_server(options.remote, plan)
-        actual = execute(server.client_plan(plan, remote_directory), None)
-        status, log = server.stop()
+        try:
+            actual = execute(server.client_plan(plan, remote_directory), None)
+        finally:
+            status, log = server.stop()
         if actual is None:
             print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
             return 1

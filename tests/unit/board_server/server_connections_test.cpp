@@ -11,9 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "board_broker.h"
 #include "call_shapes.h"
-#include "connection_loop.h"
+#include "local_server.h"
 #include "messages.h"
 #include "remote_status.h"
 #include "server_connection.h"
@@ -24,35 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const int kWaitMs = 20000;
-
-class InProcessServer {
-public:
-    InProcessServer() : broker_(simulatedLibrary()) {
-        std::string problem;
-        platSocketsStart(&problem);
-        uint16_t port = 0;
-        listener_ = platListen("127.0.0.1", 0, &port, &problem);
-        EXPECT_NE(listener_, kNoSocket) << problem;
-        address_ = "127.0.0.1:" + std::to_string(port);
-        loop_ = std::thread([this] {
-            serveConnections(listener_, &broker_, settings_, [this] { return stop_.load(); });
-        });
-    }
-    ~InProcessServer() {
-        stop_ = true;
-        loop_.join();
-        platCloseSocket(listener_);
-    }
-    const std::string &address() const { return address_; }
-
-private:
-    BoardBroker broker_;
-    ServerSettings settings_;
-    PlatSocket listener_ = kNoSocket;
-    std::string address_;
-    std::atomic<bool> stop_{false};
-    std::thread loop_;
-};
 
 // A client of the protocol, as the remote library is one.
 class Client {
@@ -117,7 +87,7 @@ bool endedByServer(PlatSocket socket, int withinMs) {
 }
 
 TEST(ServerConnections, FiftyClientsOfAThousandCallsEachLoseNone) {
-    InProcessServer server;
+    LocalServer server(simulatedLibrary());
     std::atomic<int> answered{0};
     std::vector<std::thread> clients;
     for (int i = 0; i < 50; ++i) {
@@ -139,7 +109,7 @@ TEST(ServerConnections, FiftyClientsOfAThousandCallsEachLoseNone) {
 }
 
 TEST(ServerConnections, GarbageAndAbsurdLengthsEndOnlyTheirConnection) {
-    InProcessServer server;
+    LocalServer server(simulatedLibrary());
     Client good(server.address());
     ASSERT_EQ(start(&good), 0);
     const char garbage[] = "GET / HTTP/1.0\r\n\r\n";
@@ -158,7 +128,7 @@ TEST(ServerConnections, GarbageAndAbsurdLengthsEndOnlyTheirConnection) {
 }
 
 TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
-    InProcessServer server;
+    LocalServer server(simulatedLibrary());
     proto::Bytes hello = proto::helloFrame("future client");
     hello[9] = 2; // the version, after the length, the kind and the magic
     PlatSocket socket = rawConnection(server.address());
@@ -176,7 +146,7 @@ TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
 }
 
 TEST(ServerConnections, SilentAndNeverReadingClientsAreLetGoWhileOthersGoOn) {
-    InProcessServer server;
+    LocalServer server(simulatedLibrary());
     Client good(server.address());
     ASSERT_EQ(start(&good), 0);
     PlatSocket silent = rawConnection(server.address());
