@@ -24,14 +24,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-RealLibrary simulatedLibrary() {
-#define BENCH_LIBRARY_FUNCTION(name, type, parameters, arguments) &KEL_##name,
-    return RealLibrary{KEL_ENTRY_POINTS(BENCH_LIBRARY_FUNCTION)};
-#undef BENCH_LIBRARY_FUNCTION
-}
-
 LocalServer &theServer() {
-    static LocalServer server(simulatedLibrary());
+    static LocalServer server(linkedLibrary());
     return server;
 }
 
@@ -74,16 +68,7 @@ private:
         rec::Call call = rec::describeCall(shape, arguments, book_);
         int32_t status = 0;
         std::string problem;
-        if (!connection_.exchange(&call, kWaitMs, &status, &problem)) {
-            return status;
-        }
-        for (const rec::Value &value : call.arguments) {
-            if (value.written) {
-                memcpy(value.address, value.after.data(), value.after.size());
-            }
-        }
-        book_.follow(call);
-        return call.result;
+        return connection_.carry(&call, &book_, kWaitMs, &status, &problem) ? call.result : status;
     }
 
     proto::ServerConnection connection_;

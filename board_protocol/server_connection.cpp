@@ -1,5 +1,7 @@
 #include "server_connection.h"
 
+#include <string.h>
+
 #include "messages.h"
 #include "remote_status.h"
 
@@ -75,6 +77,20 @@ bool ServerConnection::exchange(rec::Call *call, int waitMs, int32_t *status,
     if (answer.kind != MessageKind::result || !readResult(answer.body, call, &reason)) {
         return fail(kServerUnreachable, "an answer out of place", status, problem);
     }
+    return true;
+}
+
+bool ServerConnection::carry(rec::Call *call, rec::HandleBook *book, int waitMs, int32_t *status,
+                             std::string *problem) {
+    if (!exchange(call, waitMs, status, problem)) {
+        return false;
+    }
+    for (const rec::Value &value : call->arguments) {
+        if (value.written && value.after.size() == value.before.size()) {
+            memcpy(value.address, value.after.data(), value.after.size());
+        }
+    }
+    book->follow(*call);
     return true;
 }
 

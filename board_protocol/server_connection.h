@@ -11,6 +11,7 @@
 #include <string>
 
 #include "frame_source.h"
+#include "handle_book.h"
 #include "recorded_call.h"
 #include "socket_link.h"
 
@@ -34,6 +35,11 @@ public:
     // False with the status and reason when no answer came; the connection
     // is closed then.
     bool exchange(rec::Call *call, int waitMs, int32_t *status, std::string *problem);
+
+    // exchange, then the bytes the library wrote copied into the caller's
+    // buffers, and the book told of the call.
+    bool carry(rec::Call *call, rec::HandleBook *book, int waitMs, int32_t *status,
+               std::string *problem);
 
     // Tells the server the client is still there; false when it cannot.
     bool ping(int timeoutMs);

@@ -10,8 +10,17 @@
 
 #include "board_broker.h"
 #include "client_session.h"
+#include "kel_entry_points.h"
 #include "real_library.h"
 #include "socket_link.h"
+
+// The board library the calling program is linked with, as a server would
+// load it: the tests and the benchmark serve the simulated one so.
+inline RealLibrary linkedLibrary() {
+#define LOCAL_SERVER_LIBRARY_FUNCTION(name, type, parameters, arguments) &KEL_##name,
+    return RealLibrary{KEL_ENTRY_POINTS(LOCAL_SERVER_LIBRARY_FUNCTION)};
+#undef LOCAL_SERVER_LIBRARY_FUNCTION
+}
 
 class LocalServer {
 public:

@@ -125,19 +125,13 @@ int32_t exchange(Link *link, const rec::EntryShape &shape, rec::Call *call, int 
     }
     int32_t status = 0;
     std::string problem;
-    if (!link->connection.exchange(call, waitMs, &status, &problem)) {
+    if (!link->connection.carry(call, &link->book, waitMs, &status, &problem)) {
         if (link->connection.isOpen()) { // the call only was refused
             fprintf(stderr, "KEL remote library: %s\n", problem.c_str());
             return status;
         }
         return giveUp(link, status, problem);
     }
-    for (const rec::Value &value : call->arguments) {
-        if (value.written && value.after.size() == value.before.size()) {
-            memcpy(value.address, value.after.data(), value.after.size());
-        }
-    }
-    link->book.follow(*call);
     return call->result;
 }
 

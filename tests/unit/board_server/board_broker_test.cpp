@@ -15,8 +15,8 @@
 #include "board_broker.h"
 #include "call_shapes.h"
 #include "kel_entry_points.h"
+#include "local_server.h"
 #include "remote_status.h"
-#include "simulated_library.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ protected:
         }
     }
 
-    BoardBroker broker_{simulatedLibrary()};
+    BoardBroker broker_{linkedLibrary()};
     std::vector<std::unique_ptr<Client>> clients_;
 };
 

@@ -16,7 +16,6 @@
 #include "messages.h"
 #include "remote_status.h"
 #include "server_connection.h"
-#include "simulated_library.h"
 
 namespace {
 
@@ -37,16 +36,7 @@ public:
         rec::Call call = rec::describeCall(shape, arguments, book_);
         int32_t status = 0;
         std::string problem;
-        if (!connection_.exchange(&call, kWaitMs, &status, &problem)) {
-            return status;
-        }
-        for (const rec::Value &value : call.arguments) {
-            if (value.written) {
-                memcpy(value.address, value.after.data(), value.after.size());
-            }
-        }
-        book_.follow(call);
-        return call.result;
+        return connection_.carry(&call, &book_, kWaitMs, &status, &problem) ? call.result : status;
     }
 
     bool boardNamed(const char *name) {
@@ -87,7 +77,7 @@ bool endedByServer(PlatSocket socket, int withinMs) {
 }
 
 TEST(ServerConnections, FiftyClientsOfAThousandCallsEachLoseNone) {
-    LocalServer server(simulatedLibrary());
+    LocalServer server(linkedLibrary());
     std::atomic<int> answered{0};
     std::vector<std::thread> clients;
     for (int i = 0; i < 50; ++i) {
@@ -109,7 +99,7 @@ TEST(ServerConnections, FiftyClientsOfAThousandCallsEachLoseNone) {
 }
 
 TEST(ServerConnections, GarbageAndAbsurdLengthsEndOnlyTheirConnection) {
-    LocalServer server(simulatedLibrary());
+    LocalServer server(linkedLibrary());
     Client good(server.address());
     ASSERT_EQ(start(&good), 0);
     const char garbage[] = "GET / HTTP/1.0\r\n\r\n";
@@ -128,7 +118,7 @@ TEST(ServerConnections, GarbageAndAbsurdLengthsEndOnlyTheirConnection) {
 }
 
 TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
-    LocalServer server(simulatedLibrary());
+    LocalServer server(linkedLibrary());
     proto::Bytes hello = proto::helloFrame("future client");
     hello[9] = 2; // the version, after the length, the kind and the magic
     PlatSocket socket = rawConnection(server.address());
@@ -146,7 +136,7 @@ TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
 }
 
 TEST(ServerConnections, SilentAndNeverReadingClientsAreLetGoWhileOthersGoOn) {
-    LocalServer server(simulatedLibrary());
+    LocalServer server(linkedLibrary());
     Client good(server.address());
     ASSERT_EQ(start(&good), 0);
     PlatSocket silent = rawConnection(server.address());
