@@ -15,6 +15,8 @@ library in-process.
 import argparse
 import os
 import re
+import signal
+import socket
 import shutil
 import subprocess
 import sys
@@ -35,7 +37,7 @@ ESC = b"\x1b"
 class sharing:
     started = []  # every process a case started
 
-    def __init__(self, binaries, root):
+    def __init__(self, binaries, root, *server_options):
         self.binaries = binaries
         self.directory = os.path.join(root, "work")
         shutil.copytree(FIXTURES, self.directory)
@@ -43,7 +45,7 @@ class sharing:
         plan = run_plan()
         plan.directory = self.directory
         plan.environment = dict(os.environ, KEL_SIM_TRACE=self.trace)
-        self.server = board_server(os.path.join(binaries, "kel_server"), plan)
+        self.server = board_server(os.path.join(binaries, "kel_server"), plan, *server_options)
         sharing.started.append(self.server.process)
         self.client = self.server.client_plan(plan, os.path.join(binaries, "remote"))
 
@@ -55,11 +57,11 @@ class sharing:
         sharing.started.append(process)
         return process
 
-    def run(self, program, *arguments):
+    def run(self, program, *arguments, keys=b"", environment=None):
         started = time.monotonic()
         run = subprocess.run([os.path.join(self.binaries, program), *arguments],
-                             cwd=self.directory, env=self.client.environment,
-                             stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+                             cwd=self.directory, env=environment or self.client.environment,
+                             input=keys, capture_output=True, timeout=LIMIT_SECONDS)
         return run, time.monotonic() - started
 
     def wait_for_trace(self, text):
@@ -181,9 +183,64 @@ def server_stopped_under_a_holder(binaries, root):
     check(status == 0, f"the holder ended with status {status}")
 
 
+def recordings_per_client(binaries, root):
+    """--record DIR: each program's session in a recording of its own, which
+    replays that program's run on the simulated library alone."""
+    recordings = os.path.join(root, "recordings")
+    os.mkdir(recordings)
+    share = sharing(binaries, root, "--record", recordings)
+    sgen, _ = share.run("demo_sgen", "-q")
+    sensors, _ = share.run("demo_sensors", keys=ESC)
+    share.stop()
+    for number, program, arguments, keys, live in ((1, "demo_sgen", ["-q"], b"", sgen),
+                                                   (2, "demo_sensors", [], ESC, sensors)):
+        recording = os.path.join(recordings, f"client-{number}.kelrec")
+        text = open(recording, encoding="utf-8").read()
+        check(f'# client {number}: "{program}[' in text, f"{recording} names no client:\n{text}")
+        replay = dict(os.environ, KEL_REPLAY=recording)
+        again, _ = share.run(program, *arguments, keys=keys, environment=replay)
+        check(again.returncode == 0 and again.stdout == live.stdout and not again.stderr,
+              f"{program} replayed from {recording} ran otherwise:\n{again.stderr.decode()}")
+
+
+def unreachable_servers(binaries, root):
+    """No server, and a server that stops answering: the program ends within
+    the deadline, and one line on standard error names the server."""
+    with socket.socket() as unused:
+        unused.bind(("127.0.0.1", 0))
+        address = "127.0.0.1:%d" % unused.getsockname()[1]
+    directory = os.path.join(root, "alone")
+    shutil.copytree(FIXTURES, directory)
+    environment = dict(os.environ, KEL_SERVER=address,
+                       LD_LIBRARY_PATH=os.path.join(binaries, "remote"))
+    sgen = os.path.join(binaries, "demo_sgen")
+    run = subprocess.run([sgen, "-q"], cwd=directory, env=environment, capture_output=True,
+                         timeout=LIMIT_SECONDS)
+    check(run.stderr.decode() ==
+          f"KEL remote library: board server {address} (KEL_SERVER): cannot connect: "
+          "Connection refused\n", f"standard error without a server:\n{run.stderr.decode()}")
+    share = sharing(binaries, root)
+    share.server.process.send_signal(signal.SIGSTOP)
+    try:
+        started = time.monotonic()
+        run = subprocess.run([sgen, "-q"], cwd=directory, capture_output=True,
+                             env=dict(share.client.environment, KEL_SERVER_TIMEOUT_MS="500"),
+                             timeout=LIMIT_SECONDS)
+        seconds = time.monotonic() - started
+    finally:
+        share.server.process.send_signal(signal.SIGCONT)
+    check(seconds < 5, f"demo_sgen waited {seconds:.1f} s for a stopped server")
+    check(run.stderr.decode() ==
+          f"KEL remote library: board server {share.server.address} (KEL_SERVER): "
+          "no answer within 500 ms\n",
+          f"standard error with a stopped server:\n{run.stderr.decode()}")
+    share.stop()
+
+
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, killed_holder_given_back,
-                                          server_stopped_under_a_holder)}
+                                          server_stopped_under_a_holder, recordings_per_client,
+                                          unreachable_servers)}
 
 
 def main():

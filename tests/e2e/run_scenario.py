@@ -459,8 +459,9 @@ class board_server:
     that the library reads the scenario's configuration and writes the trace
     there; on a port the system chooses, read from its "listening on" line."""
 
-    def __init__(self, server, plan):
-        self.process = subprocess.Popen([server, "--listen", "127.0.0.1:0"], cwd=plan.directory,
+    def __init__(self, server, plan, *options):
+        self.process = subprocess.Popen([server, "--listen", "127.0.0.1:0", *options],
+                                        cwd=plan.directory,
                                         env=plan.environment, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         line = self.process.stdout.readline().decode("utf-8", "replace")
