@@ -24,10 +24,11 @@
 
 namespace {
 
+// The simulated library beside the server, after the server's directory.
 #ifdef _WIN32
-const char *const kLibraryFileName = "KEL.dll";
+const char *const kBesideLibrary = "\\KEL.dll";
 #else
-const char *const kLibraryFileName = "libKEL.so";
+const char *const kBesideLibrary = "/libKEL.so";
 #endif
 
 struct Options {
@@ -54,7 +55,7 @@ bool parseOptions(int argc, char **argv, Options *options) {
 int serve(const Options &options) {
     ServerSettings settings;
     settings.libraryPath =
-        options.library.empty() ? platProgramDirectory() + "/" + kLibraryFileName : options.library;
+        options.library.empty() ? platProgramDirectory() + kBesideLibrary : options.library;
     settings.recordDirectory = options.record;
     RealLibrary real{};
     std::string problem;

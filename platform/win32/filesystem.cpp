@@ -64,3 +64,40 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
     buffer[narrowLength] = '\0';
     return narrowLength;
 }
+
+namespace {
+
+// The running program's path, in UTF-8; empty when the system does not say.
+std::string programPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return std::string();
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() > (1u << 16)) {
+            return std::string();
+        }
+        path.resize(path.size() * 2);
+    }
+    std::string text;
+    return utf8FromWide(path, &text) ? text : std::string();
+}
+
+} // namespace
+
+std::string platProgramDirectory() {
+    const std::string path = programPath();
+    const size_t separator = path.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+std::string platProgramLabel() {
+    const std::string path = programPath();
+    return path.substr(path.find_last_of("\\/") + 1) + "[" + std::to_string(GetCurrentProcessId()) +
+           "]";
+}

@@ -45,6 +45,7 @@ import os
 import shlex
 import stat
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -459,8 +460,10 @@ class board_server:
     that the library reads the scenario's configuration and writes the trace
     there; on a port the system chooses, read from its "listening on" line."""
 
-    def __init__(self, server, plan, *options):
-        self.process = subprocess.Popen([server, "--listen", "127.0.0.1:0", *options],
+    def __init__(self, server, plan, *options, launcher=()):
+        # Under Wine, Ctrl+C is what a console program can be sent.
+        self.stop_signal = signal.SIGINT if launcher else signal.SIGTERM
+        self.process = subprocess.Popen([*launcher, server, "--listen", "127.0.0.1:0", *options],
                                         cwd=plan.directory,
                                         env=plan.environment, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -471,18 +474,28 @@ class board_server:
                                f"{self.process.stderr.read()!r}")
         self.address = line[len("listening on "):].strip()
 
-    def client_plan(self, plan, remote_directory):
-        """The plan's program with the remote library found first."""
+    def client_plan(self, plan, remote_directory, windows=None, root=None):
+        """The plan's program with the remote library found first: through
+        LD_LIBRARY_PATH, or on Windows by a copy of the program beside it."""
         client = copy.copy(plan)
+        client.environment = dict(plan.environment, KEL_SERVER=self.address)
+        if windows:
+            beside = os.path.join(root, "remote")
+            os.mkdir(beside)
+            for path in (plan.unix_program, os.path.join(remote_directory, "KEL.dll")):
+                shutil.copy2(path, beside)
+            copied = windows.path(os.path.join(beside, os.path.basename(plan.unix_program)))
+            client.command = [copied if part == plan.program else part for part in plan.command]
+            return client
         library_path = [remote_directory] + [
             entry for entry in plan.environment.get("LD_LIBRARY_PATH", "").split(":") if entry]
-        client.environment = dict(plan.environment, LD_LIBRARY_PATH=":".join(library_path),
-                                  KEL_SERVER=self.address)
+        client.environment["LD_LIBRARY_PATH"] = ":".join(library_path)
         return client
 
     def stop(self):
-        """Ends the server as an operator would (SIGTERM); its status and log."""
-        self.process.terminate()
+        """Ends the server as an operator would (SIGTERM; Ctrl+C under Wine);
+        its status and log."""
+        self.process.send_signal(self.stop_signal)
         try:
             _, log = self.process.communicate(timeout=TIMEOUT_SECONDS)
         except subprocess.TimeoutExpired:
@@ -492,7 +505,7 @@ class board_server:
         return self.process.returncode, log
 
 
-def remote(options, updating):
+def remote(options, windows, updating):
     """The scenario through the remote library and a board server serving the
     simulated library: the same output, status and trace as a direct run. The
     simulated library's own lines ("KEL: ...") go to the server's standard
@@ -508,17 +521,19 @@ def remote(options, updating):
     unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
     base = reachable_base() if unprivileged and os.geteuid() == 0 else None
     with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
-        plan = prepare_run(options, None, root)
-        server = board_server(options.remote, plan)
+        plan = prepare_run(options, windows, root)
+        plan.unix_program = options.program
+        server = board_server(options.remote, plan,
+                              launcher=windows.launcher if windows else ())
         try:
-            actual = execute(server.client_plan(plan, remote_directory), None)
+            actual = execute(server.client_plan(plan, remote_directory, windows, root), windows)
         finally:
             status, log = server.stop()
         if actual is None:
             print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
             return 1
         actual["expected_trace"] = read(plan.trace, b"")
-    failed = compare(options.scenario, actual, None, "remote")
+    failed = compare(options.scenario, actual, windows, "remote")
     if status != 0:
         print(f"kel_server ended with status {status} after SIGTERM")
         failed = True
@@ -563,7 +578,7 @@ def main():
     if options.round_trip:
         return round_trip(options, windows, updating)
     if options.remote:
-        return remote(options, updating)
+        return remote(options, windows, updating)
 
     unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
     base = reachable_base() if unprivileged and os.geteuid() == 0 else None
