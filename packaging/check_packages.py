@@ -2,7 +2,7 @@
 """Checks the release packages in one directory, each unpacked into an empty
 one: what they hold and with which permissions, what the Windows programs
 import and the simulated KEL.dll exports, that the 64-bit ZIP (under Wine),
-the Linux archive and the Debian package's tree print the README's sample
+the Linux archive and the Debian package's tree print the documentation's sample
 runs with the files they ship, and that an operator's own libKEL.so wins
 over the simulated one where the read-me says.
 
@@ -73,11 +73,14 @@ def check(condition, what):
     return condition
 
 
-def readme_sample(readme, program):
-    """The first fenced block after 'A sample run' in the program's section."""
-    text = open(readme, encoding="utf-8").read()
-    section = text[text.index("\n## %s\n" % program):]
-    after = section[section.index("A sample run"):]
+# Where the documentation shows each program's sample run.
+SAMPLE_PAGES = {"demo_sgen": "README.md", "demo_sensors": "docs/demo_sensors.md"}
+
+
+def documented_sample(checkout, program):
+    """The first fenced block after 'A sample run' in the page showing the program's run."""
+    text = open(os.path.join(checkout, SAMPLE_PAGES[program]), encoding="utf-8").read()
+    after = text[text.index("A sample run"):]
     block = re.search(r"\n```\n(.*?)```\n", after, re.S)
     return block.group(1)
 
@@ -92,8 +95,8 @@ def run(command, cwd, env=None, encoding="utf-8"):
 
 def compare_run(label, command, cwd, expected, env=None, encoding="utf-8"):
     status, out, err = run(command, cwd, env, encoding)
-    if check(status == 0 and out == expected, "%s: the README's sample run" % label):
-        print("ok: %s prints the README's sample run" % label)
+    if check(status == 0 and out == expected, "%s: the documented sample run" % label):
+        print("ok: %s prints the documented sample run" % label)
     else:
         print("  status %d\n  stdout:\n%s\n  stderr:\n%s" % (status, out, err))
 
@@ -136,7 +139,7 @@ def pe_tables(objdump, path):
     return form, imports, exports
 
 
-def check_windows_zip(path, kind, work, readme, wine):
+def check_windows_zip(path, kind, work, checkout, wine):
     objdump, form_wanted, stdcall = WINDOWS_KINDS[kind]
     def decorated(entry_points):
         return {n + ("@%d" % ENTRY_POINTS[n] if stdcall else "") for n in entry_points}
@@ -175,9 +178,9 @@ def check_windows_zip(path, kind, work, readme, wine):
               % (kind, form_wanted, "stdcall" if stdcall else "plain"))
     if wine:
         compare_run(kind + " demo_sgen.exe -q", [wine, "demo_sgen.exe", "-q"], folder,
-                    readme_sample(readme, "demo_sgen"))
+                    documented_sample(checkout, "demo_sgen"))
         compare_run(kind + " demo_sensors.exe", [wine, "demo_sensors.exe"], folder,
-                    readme_sample(readme, "demo_sensors"), encoding="cp1251")
+                    documented_sample(checkout, "demo_sensors"), encoding="cp1251")
 
 
 def check_vendor_build(form, dll, programs):
@@ -234,7 +237,7 @@ def runpath_of(program):
     return runpath.group(1) if runpath else None, "(RPATH)" in text
 
 
-def check_linux_tree(label, prefix, members, readme, stand_in):
+def check_linux_tree(label, prefix, members, checkout, stand_in):
     present = {name for name, _, kind in members if kind == "file"}
     check(LINUX_FILES <= present and present - LINUX_FILES <= {OPERATOR_LIBRARY
                                                                 + "/recorder/libKEL.so"},
@@ -248,9 +251,9 @@ def check_linux_tree(label, prefix, members, readme, stand_in):
     env = {k: v for k, v in os.environ.items() if k not in ("LD_LIBRARY_PATH", "KEL_SIM_TRACE")}
     samples = os.path.join(prefix, SAMPLES)
     sgen = [os.path.join(prefix, "bin", "demo_sgen"), "-q"]
-    compare_run(label + " bin/demo_sgen -q", sgen, samples, readme_sample(readme, "demo_sgen"), env)
+    compare_run(label + " bin/demo_sgen -q", sgen, samples, documented_sample(checkout, "demo_sgen"), env)
     compare_run(label + " bin/demo_sensors", [os.path.join(prefix, "bin", "demo_sensors")],
-                samples, readme_sample(readme, "demo_sensors"), env)
+                samples, documented_sample(checkout, "demo_sensors"), env)
 
     # Which libKEL.so the programs load: the operator's by LD_LIBRARY_PATH,
     # then the one put in lib/kel-board-demos/, else the simulated one.
@@ -268,16 +271,16 @@ def check_linux_tree(label, prefix, members, readme, stand_in):
     print("ok: %s: files, modes, run path, library search order" % label)
 
 
-def check_linux_archive(path, work, readme, stand_in):
+def check_linux_archive(path, work, checkout, stand_in):
     prefix = os.path.join(work, "linux-prefix")
     os.makedirs(prefix)
     with tarfile.open(path) as archive:
         members = unpack_tar(archive, prefix, strip_top=True)
     modes_are_fixed("archive", members)
-    check_linux_tree("archive", prefix, members, readme, stand_in)
+    check_linux_tree("archive", prefix, members, checkout, stand_in)
 
 
-def check_debian_package(path, work, readme, stand_in):
+def check_debian_package(path, work, checkout, stand_in):
     fields = subprocess.run(["dpkg-deb", "--field", path, "Package", "Architecture", "Depends"],
                             stdout=subprocess.PIPE, check=True,
                             universal_newlines=True).stdout
@@ -294,14 +297,14 @@ def check_debian_package(path, work, readme, stand_in):
            if name.startswith("usr/")]
     check(len(usr) == len([m for m in members if m[0] not in (".", "usr")]),
           "Debian package: files outside /usr")
-    check_linux_tree("Debian package", os.path.join(root, "usr"), usr, readme, stand_in)
+    check_linux_tree("Debian package", os.path.join(root, "usr"), usr, checkout, stand_in)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--packages", required=True, help="directory holding the packages")
     parser.add_argument("--work", required=True, help="empty scratch directory")
-    parser.add_argument("--readme", required=True)
+    parser.add_argument("--checkout", required=True)
     parser.add_argument("--stand-in", required=True, help="a stand-in libKEL.so")
     parser.add_argument("--wine", help="runs the 64-bit programs; absent: not run")
     parser.add_argument("--module-definition", required=True,
@@ -323,11 +326,11 @@ def main():
             # 32-bit x86 code cannot be executed here: those are inspected only.
             wine = options.wine if kind == "win64" else None
             check_windows_zip(os.path.join(options.packages, zips[0]), kind, options.work,
-                              options.readme, wine)
+                              options.checkout, wine)
     for suffix, checker in ((".tar.gz", check_linux_archive), (".deb", check_debian_package)):
         files = [f for f in found if f.endswith(suffix)]
         if check(len(files) == 1, "one %s package, not %s" % (suffix, files)):
-            checker(os.path.join(options.packages, files[0]), options.work, options.readme,
+            checker(os.path.join(options.packages, files[0]), options.work, options.checkout,
                     options.stand_in)
     for form, dll, programs in options.vendor:
         check_vendor_build(form, dll, programs)
