@@ -43,7 +43,7 @@ def program_calls(program):
 PROGRAMS = ("demo_sgen.exe", "demo_sensors.exe")
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
 WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
-                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini"}
+                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini", "windows.md"}
 SAMPLES = "share/kel-board-demos/examples"
 LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors",
                "lib/kel-board-demos/simulated/libKEL.so",
