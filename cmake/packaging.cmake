@@ -9,8 +9,6 @@
 # simulated one, searched next; the samples, the man pages and a read-me
 # under share/.
 
-set(KEL_PACKAGE_NAME kel-board-demos)
-
 # The same permissions whatever the umask of the machine that packs.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE

@@ -58,6 +58,8 @@ WINDOWS_KINDS = {  # file name suffix: objdump, PE format, stdcall names
     "win32-stdcall": ("i686-w64-mingw32-objdump", "pei-i386", True),
 }
 TIMEOUT_SECONDS = 120
+PRODUCT = "kel-board-demos"
+VERSION = None  # the project's one version, as the package names carry it
 
 failures = []
 
@@ -83,6 +85,17 @@ def documented_sample(checkout, program):
     after = text[text.index("A sample run"):]
     block = re.search(r"\n```\n(.*?)```\n", after, re.S)
     return block.group(1)
+
+
+def carries_version(label, path, wide):
+    """Every program and library names the release it comes from: in its
+    version resource on Windows (UTF-16 text), as plain text elsewhere."""
+    data = open(path, "rb").read()
+    if wide:
+        found = all(t.encode("utf-16-le") in data for t in (PRODUCT, VERSION))
+    else:
+        found = ("%s %s:" % (PRODUCT, VERSION)).encode() in data
+    check(found, "%s: %s does not carry version %s" % (label, os.path.basename(path), VERSION))
 
 
 def run(command, cwd, env=None, encoding="utf-8"):
@@ -173,6 +186,8 @@ def check_windows_zip(path, kind, work, checkout, wine):
         form, _, exports = pe_tables(objdump, os.path.join(folder, library))
         check(form == form_wanted, "%s: %s is %s" % (kind, library, form))
         check(exports == names, "%s: %s exports %s" % (kind, library, sorted(exports)))
+    for binary in sorted(present & (set(PROGRAMS) | {"KEL.dll", "recorder/KEL.dll"})):
+        carries_version(kind, os.path.join(folder, binary), wide=True)
     if len(failures) == failed_before:
         print("ok: %s: files, %s, imports and exports (%s names)"
               % (kind, form_wanted, "stdcall" if stdcall else "plain"))
@@ -248,6 +263,16 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
         runpath, has_rpath = runpath_of(os.path.join(prefix, "bin", program))
         check(runpath == RUNPATH and not has_rpath,
               "%s: %s run path %s, rpath %s" % (label, program, runpath, has_rpath))
+    for binary in sorted(present & {"bin/demo_sgen", "bin/demo_sensors",
+                                    OPERATOR_LIBRARY + "/simulated/libKEL.so",
+                                    OPERATOR_LIBRARY + "/recorder/libKEL.so"}):
+        carries_version(label, os.path.join(prefix, binary), wide=False)
+    for page in ("share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1",
+                 "share/doc/kel-board-demos/README"):
+        with open(os.path.join(prefix, page), encoding="utf-8") as text:
+            head = text.read(300)
+        check("%s %s" % (PRODUCT, VERSION) in head or ("programs %s " % VERSION) in head,
+              "%s: %s does not name version %s" % (label, page, VERSION))
     env = {k: v for k, v in os.environ.items() if k not in ("LD_LIBRARY_PATH", "KEL_SIM_TRACE")}
     samples = os.path.join(prefix, SAMPLES)
     sgen = [os.path.join(prefix, "bin", "demo_sgen"), "-q"]
@@ -320,6 +345,12 @@ def main():
 
     found = sorted(os.listdir(options.packages))
     print("packages: " + " ".join(found))
+    global VERSION
+    versions = {m.group(1) for m in (re.match(PRODUCT + r"[-_](\d+(?:\.\d+)*)[-_]", f)
+                                     for f in found) if m}
+    if not check(len(versions) == 1, "one version in the package names, not %s" % versions):
+        return 1
+    VERSION = versions.pop()
     for kind in WINDOWS_KINDS:
         zips = [f for f in found if f.endswith("-%s.zip" % kind)]
         if check(len(zips) == 1, "one %s ZIP, not %s" % (kind, zips)):
