@@ -9,8 +9,6 @@
 # simulated one, searched next; the samples, the man pages and a read-me
 # under share/.
 
-set(KEL_PACKAGE_NAME kel-board-demos)
-
 # The same permissions whatever the umask of the machine that packs.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE
@@ -77,6 +75,10 @@ install(FILES
 # which a Debian system has and a Windows one does not.
 if(NOT WIN32)
   install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/plot-sensor-log DESTINATION ${KEL_INSTALL_PROGRAMS})
+endif()
+if(WIN32)
+  # The read-me points to it for DLLs whose names or convention differ.
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/windows.md DESTINATION .)
 endif()
 
 # What the Windows read-me says of this build's board library interface.
