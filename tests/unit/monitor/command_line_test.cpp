@@ -2,11 +2,13 @@
 
 #include <string.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "../../../monitor/command_line.h"
 #include "../../../monitor/program_values.h"
+#include "../argument_list.h"
 #include "filesystem.h"
 #include "kel_api.h"
 
@@ -20,18 +22,13 @@ protected:
         strcpy(g_kelConfig, KEL_CONFIG_FILE);
         g_optionFile = nullptr;
     }
-    // Runs the parser on a command line given without the program name.
+    // Runs the parser on a command line given without the program name;
+    // g_optionFile points into the last one.
     int parse(std::vector<std::string> words) {
-        words_ = words;
-        words_.insert(words_.begin(), "demo_sensors");
-        std::vector<char *> argv;
-        for (std::string &word : words_) {
-            argv.push_back(&word[0]);
-        }
-        argv.push_back(nullptr);
-        return parseSensorCommandLine(static_cast<int>(words_.size()), argv.data());
+        arguments_ = std::make_unique<ArgumentList>("demo_sensors", std::move(words));
+        return parseSensorCommandLine(arguments_->argc(), arguments_->argv());
     }
-    std::vector<std::string> words_; // g_optionFile points into them
+    std::unique_ptr<ArgumentList> arguments_;
 };
 
 TEST_F(SensorCommandLine, NoOptionsKeepTheFirstBoardUnitAndPlainKelIni) {

@@ -5,18 +5,14 @@
 
 #include "../../../synth/command_line.h"
 #include "../../../synth/program_values.h"
+#include "../argument_list.h"
 
 namespace {
 
 // Runs the parser on a command line given without the program name.
 int parse(std::vector<std::string> words) {
-    words.insert(words.begin(), "demo_sgen");
-    std::vector<char *> argv;
-    for (std::string &word : words) {
-        argv.push_back(&word[0]);
-    }
-    argv.push_back(nullptr);
-    return parseCommandLine(static_cast<int>(words.size()), argv.data());
+    ArgumentList arguments("demo_sgen", std::move(words));
+    return parseCommandLine(arguments.argc(), arguments.argv());
 }
 
 class CommandLine : public ::testing::Test {
