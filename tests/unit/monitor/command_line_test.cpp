@@ -31,14 +31,6 @@ protected:
     std::unique_ptr<ArgumentList> arguments_;
 };
 
-TEST_F(SensorCommandLine, NoOptionsKeepTheFirstBoardUnitAndPlainKelIni) {
-    EXPECT_EQ(parse({"-q", "lid2", "-x"}), SENSOR_COMMAND_LINE_OK);
-    EXPECT_EQ(g_wantedLid, MONITOR_FIRST_LISTED);
-    EXPECT_EQ(g_wantedUnit, MONITOR_FIRST_LISTED);
-    EXPECT_STREQ(g_kelConfig, "kel.ini");
-    EXPECT_EQ(g_optionFile, nullptr);
-}
-
 TEST_F(SensorCommandLine, NumbersReadAsDemoSgenReadsLids) {
     EXPECT_EQ(parse({"-lid0x12", "-pu0401"}), SENSOR_COMMAND_LINE_OK);
     EXPECT_EQ(g_wantedLid, 0x12);
