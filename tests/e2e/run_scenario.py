@@ -268,6 +268,11 @@ class run_plan:
         self.written = []  # files compared after the run, relative to directory
 
 
+def defaults_of(scenario):
+    """The shared fixtures of the scenario's program."""
+    return os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)))
+
+
 def prepare_run(options, windows, root):
     scenario = options.scenario
     plan = run_plan()
@@ -281,7 +286,7 @@ def prepare_run(options, windows, root):
         measure = windows.path_length(work) if windows else posix_path_length
         plan.directory = deep_directory(work, workdir.decode("utf-8").strip(), measure)
     # Shared fixtures first, then the scenario's own files over them.
-    defaults = os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)))
+    defaults = defaults_of(scenario)
     if os.path.isdir(defaults) and not os.path.exists(os.path.join(scenario, "without_defaults")):
         shutil.copytree(defaults, plan.directory, dirs_exist_ok=True)
     files = os.path.join(scenario, "files")
@@ -352,7 +357,7 @@ def reset_written_files(scenario, plan):
     for name in plan.written:
         path = os.path.join(plan.directory, name)
         for source in (os.path.join(scenario, "files", name),
-                       os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)), name)):
+                       os.path.join(defaults_of(scenario), name)):
             if os.path.isfile(source):
                 shutil.copy2(source, path)
                 break
