@@ -72,15 +72,15 @@ bool start(Session *session, std::string *problem) {
         *problem = "KEL_RECORD is not set: name the file to record to";
         return false;
     }
-    // The library first: a recording path that is the library is then seen
-    // as the same file, whatever it is called.
+    // The library is loaded, and the target checked against it, before the
+    // recording file is opened for writing at all.
     if (!loadRealLibrary(library.c_str(), &session->real, problem) ||
         refusedTarget(recording, library, problem)) {
         return false;
     }
+    const std::string head = recordingHead(library);
     session->fileName = recording;
     session->file = platOpenFile(recording.c_str(), "wb");
-    const std::string head = recordingHead(library);
     if (session->file == nullptr || fputs(head.c_str(), session->file) < 0 ||
         fflush(session->file) != 0) {
         *problem =
