@@ -2,7 +2,8 @@
  * spell it, and the record it takes, field by field. Control codes are
  * numbered per service, so the service's name is part of the question. One
  * table answers both how large a code's record is (the simulated library,
- * the recorder, the replay) and what it says (a recording's comments). */
+ * the recorder, the replay) and what it says (a recording's comments).
+ * C++ only, as every part that reads control records. */
 #ifndef KEL_CONTROL_RECORDS_H
 #define KEL_CONTROL_RECORDS_H
 
@@ -45,7 +46,7 @@ typedef struct KelControlCode {
 #define KEL_FIELD(type, field, kind)                                                               \
     { #field, offsetof(type, field), kind }
 #define KEL_LAYOUT(type, fields)                                                                   \
-    { #type, sizeof(type), fields, sizeof fields / sizeof fields[0] }
+    { #type, sizeof(type), (fields), sizeof(fields) / sizeof((fields)[0]) }
 /* The name is the code macro's own spelling: it cannot drift from the value. */
 #define KEL_CODE(service, code, record)                                                            \
     { service, code, #code, record }
@@ -109,7 +110,7 @@ static const KelControlCode kelControlCodes[] = {
     KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_SETCLKMODE, &kelDdsClockMode),
     KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_SETOUTFREQ, &kelDdsOutFreq),
     KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_OUTFREQ_AUX, &kelDdsOutFreq),
-    KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_START, NULL),
+    KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_START, nullptr),
     KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_SETSTBMODE, &kelDdsStrobeMode),
     KEL_CODE(KEL_SERVICE_BASEDDS, KELctrl_DDS_SETSTARTMODE, &kelDdsStartMode),
     KEL_CODE(KEL_SERVICE_SYSMON, KELctrl_SYSMON_GETTEMP, &kelSensorReading),
@@ -129,14 +130,14 @@ static inline const KelControlCode *kelControlCode(const char *name, uint32_t co
             return &kelControlCodes[i];
         }
     }
-    return NULL;
+    return nullptr;
 }
 
 /* The size of the record a code takes; 0: the code takes no record (or the
  * service or code is not one of these). */
 static inline size_t kelControlRecordSize(const char *name, uint32_t code) {
     const KelControlCode *known = kelControlCode(name, code);
-    return known != NULL && known->record != NULL ? known->record->size : 0;
+    return known != nullptr && known->record != nullptr ? known->record->size : 0;
 }
 
 #undef KEL_FIELD

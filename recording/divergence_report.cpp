@@ -47,14 +47,20 @@ std::string firstDifference(const Call &live, const Call &recorded, const Handle
                 continue;
             }
             const std::string field = recordField(live, book, offset);
-            return name + " byte " + std::to_string(offset) +
-                   (field.empty() ? "" : " (" + field + ")") + ": recorded " +
-                   bytesFrom(a.before, offset) + ", called " + bytesFrom(b.before, offset);
+            std::string where = name + " byte " + std::to_string(offset);
+            if (!field.empty()) {
+                where += " (" + field + ")";
+            }
+            return where + ": recorded " + bytesFrom(a.before, offset) + ", called " +
+                   bytesFrom(b.before, offset);
         }
         const std::string was = argumentText(recorded, i, kShownBuffer);
         const std::string is = argumentText(live, i, kShownBuffer);
         if (was != is || a.size != b.size) {
-            return name + ": recorded " + was + ", called " + is;
+            std::string what = name;
+            what += ": recorded " + was;
+            what += ", called " + is;
+            return what;
         }
     }
     return "the number of arguments";
