@@ -94,6 +94,10 @@ bool fail(std::string *problem, const std::string &text) {
     return false;
 }
 
+bool carriesBytes(const rec::Value &value) {
+    return value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::outOnly;
+}
+
 bool isNumberKind(rec::ArgumentKind kind) {
     return kind == rec::ArgumentKind::unsignedNumber || kind == rec::ArgumentKind::signedNumber ||
            kind == rec::ArgumentKind::hexNumber;
@@ -233,7 +237,12 @@ bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
                 value.kind = rec::ValueKind::text;
                 value.text.assign(reinterpret_cast<const char *>(bytes), length);
             } else if (given == 1) {
-                value.kind = length > 0 ? rec::ValueKind::bytes : rec::ValueKind::pointer;
+                // A buffer the library only writes comes with the caller's
+                // bytes too: the library behind the server sees them all.
+                value.kind = length == 0              ? rec::ValueKind::pointer
+                             : argument.readByLibrary ? rec::ValueKind::bytes
+                                                      : rec::ValueKind::outOnly;
+                value.size = length;
                 value.before.assign(bytes, bytes + length);
             }
         }
@@ -249,8 +258,9 @@ bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
     for (const rec::ArgumentShape &argument : shape->arguments) {
         const rec::Value &value = call->arguments[position];
         size_t expected = 0;
-        const bool given =
-            value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::pointer;
+        const bool given = value.kind == rec::ValueKind::bytes ||
+                           value.kind == rec::ValueKind::outOnly ||
+                           value.kind == rec::ValueKind::pointer;
         if (given && argument.kind == rec::ArgumentKind::buffer &&
             (!expectedBufferBytes(argument, numbers, &expected) || expected != lengths[position])) {
             return fail(problem, std::string("a buffer ") + argument.name + " of " +
@@ -275,18 +285,18 @@ bool readResult(const Bytes &body, rec::Call *call, std::string *problem) {
     }
     call->result = static_cast<int32_t>(result);
     for (rec::Value &value : call->arguments) {
-        if (value.kind != rec::ValueKind::bytes) {
+        if (!carriesBytes(value)) {
             continue;
         }
         uint8_t changed = 0;
         const uint8_t *bytes = nullptr;
         if (!reader.byte(&changed) || changed > 1 ||
-            (changed == 1 && !reader.run(value.before.size(), &bytes))) {
+            (changed == 1 && !reader.run(value.size, &bytes))) {
             return fail(problem, "a malformed result");
         }
         value.written = changed == 1;
         if (value.written) {
-            value.after.assign(bytes, bytes + value.before.size());
+            value.after.assign(bytes, bytes + value.size);
         }
     }
     if (!reader.finished()) {
@@ -347,6 +357,12 @@ bool callFrame(const rec::Call &call, Bytes *out) {
             frame.push_back(1);
             putShort(&frame, static_cast<uint16_t>(value.text.size()));
             putRun(&frame, value.text.data(), value.text.size());
+        } else if (value.kind == rec::ValueKind::outOnly && value.before.size() != value.size) {
+            // A live call's buffer the library only writes: what the caller
+            // left there travels too.
+            frame.push_back(1);
+            putNumber(&frame, static_cast<uint32_t>(value.size));
+            putRun(&frame, value.address, value.size);
         } else {
             frame.push_back(1);
             putNumber(&frame, static_cast<uint32_t>(value.before.size()));
@@ -364,7 +380,7 @@ Bytes resultFrame(const rec::Call &call) {
     Bytes frame = startFrame(MessageKind::result);
     putNumber(&frame, static_cast<uint32_t>(call.result));
     for (const rec::Value &value : call.arguments) {
-        if (value.kind != rec::ValueKind::bytes) {
+        if (!carriesBytes(value)) {
             continue;
         }
         frame.push_back(value.written ? 1 : 0);

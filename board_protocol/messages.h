@@ -55,14 +55,15 @@ bool readRefusal(const Bytes &body, Refusal *refusal, std::string *problem);
 
 // A call frame's body as the call it asks for: the entry point, and each
 // argument as a recording holds it before the call (numbers, texts, the
-// bytes of each buffer, ValueKind::pointer for an empty one). Every
+// caller's bytes of each buffer in `before`, also of one the library only
+// writes, ValueKind::pointer for an empty one). Every
 // buffer's length must be the one its shape gives, a control record's the
 // one `book` knows for the service.
 bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
               std::string *problem);
 
-// A result frame's body, for the call that was sent: sets its result and
-// the bytes each buffer holds after it.
+// A result frame's body, for the call that was sent: sets its result and,
+// for each buffer the call changed, `written` and all its bytes after it.
 bool readResult(const Bytes &body, rec::Call *call, std::string *problem);
 
 // The entry point's shape by its index in the entry point table; null past
@@ -74,8 +75,10 @@ Bytes helloFrame(const std::string &clientName);
 Bytes welcomeFrame();
 Bytes refusedFrame(int32_t status, const std::string &text);
 Bytes pingFrame();
-// False when the call cannot be sent: an entry point past the table, or a
-// buffer without its bytes.
+// Every buffer goes with the bytes in `before`; a live call's buffer the
+// library only writes (`before` empty) with those at its address. False
+// when the call cannot
+// be sent: an entry point past the table, or a frame past the limit.
 bool callFrame(const rec::Call &call, Bytes *frame);
 Bytes resultFrame(const rec::Call &call);
 

@@ -86,7 +86,7 @@ bool ServerConnection::carry(rec::Call *call, rec::HandleBook *book, int waitMs,
         return false;
     }
     for (const rec::Value &value : call->arguments) {
-        if (value.written && value.after.size() == value.before.size()) {
+        if (value.written && value.after.size() == value.size) {
             memcpy(value.address, value.after.data(), value.after.size());
         }
     }

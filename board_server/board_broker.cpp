@@ -148,7 +148,7 @@ void BoardBroker::init(unsigned client, rec::Call *call) {
     if (started_ && startedByAnother(client)) {
         call->result = startStatus_;
         rec::Value &count = call->arguments[1];
-        if (count.kind == rec::ValueKind::bytes && startCount_.size() == count.before.size() &&
+        if (count.kind == rec::ValueKind::outOnly && startCount_.size() == count.size &&
             startCount_ != count.before) {
             count.written = true;
             count.after = startCount_;
@@ -162,7 +162,7 @@ void BoardBroker::init(unsigned client, rec::Call *call) {
         me.started = true;
         startStatus_ = call->result;
         const rec::Value &count = call->arguments[1];
-        startCount_ = count.kind == rec::ValueKind::bytes ? bytesAfter(count) : startCount_;
+        startCount_ = count.kind == rec::ValueKind::outOnly ? bytesAfter(count) : startCount_;
     }
 }
 

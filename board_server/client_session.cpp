@@ -89,7 +89,7 @@ void serveClient(PlatSocket socket, BoardBroker *broker, const ServerSettings &s
             }
             broker->serve(client, &call, gone);
             book.follow(call);
-            if (recording && !recording->write(&call)) {
+            if (recording && !recording->write(call)) {
                 logLine(who + ": cannot write the recording '" + recording->fileName() +
                         "' any more");
             }

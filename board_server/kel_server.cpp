@@ -24,11 +24,11 @@
 
 namespace {
 
-// The simulated library beside the server, after the server's directory.
+// The simulated library, beside the server.
 #ifdef _WIN32
-const char *const kBesideLibrary = "\\KEL.dll";
+const char *const kLibraryFileName = "KEL.dll";
 #else
-const char *const kBesideLibrary = "/libKEL.so";
+const char *const kLibraryFileName = "libKEL.so";
 #endif
 
 struct Options {
@@ -54,8 +54,9 @@ bool parseOptions(int argc, char **argv, Options *options) {
 
 int serve(const Options &options) {
     ServerSettings settings;
-    settings.libraryPath =
-        options.library.empty() ? platProgramDirectory() + kBesideLibrary : options.library;
+    settings.libraryPath = options.library.empty()
+                               ? platJoinPath(platProgramDirectory(), kLibraryFileName)
+                               : options.library;
     settings.recordDirectory = options.record;
     RealLibrary real{};
     std::string problem;

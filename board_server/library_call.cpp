@@ -73,7 +73,9 @@ void callLibrary(const RealLibrary &real, rec::Call *call) {
             slots[i].pointer = emptyBuffer;
             break;
         case rec::ValueKind::bytes:
+        case rec::ValueKind::outOnly:
             value.after = value.before;
+            value.after.resize(value.size);
             slots[i].pointer = value.after.data();
             break;
         case rec::ValueKind::null:
@@ -82,7 +84,7 @@ void callLibrary(const RealLibrary &real, rec::Call *call) {
     }
     call->result = dispatch(real, static_cast<KelEntryPoint>(index), slots);
     for (rec::Value &value : call->arguments) {
-        if (value.kind == rec::ValueKind::bytes) {
+        if (value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::outOnly) {
             value.written = value.after != value.before;
             if (!value.written) {
                 value.after.clear();

@@ -8,7 +8,7 @@
 #include "recorded_call.h"
 
 // Calls the library; sets the call's result and, for each buffer the call
-// changed, `written` and the bytes after it.
+// changed, `written` and all its bytes after it.
 void callLibrary(const RealLibrary &real, rec::Call *call);
 
 #endif

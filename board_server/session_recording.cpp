@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include "call_shapes.h"
 #include "environment_file.h"
 #include "recording_text.h"
 
@@ -31,12 +32,29 @@ bool SessionRecording::start(const std::string &directory, unsigned client,
     return true;
 }
 
-bool SessionRecording::write(rec::Call *call) {
-    call->number = ++calls_;
+bool SessionRecording::write(const rec::Call &served) {
+    // As the recorder would have taken the call: a buffer the library only
+    // writes without what it held before, and with the bytes it filled.
+    rec::Call call = served;
+    call.number = ++calls_;
+    std::vector<std::vector<uint8_t>> buffers(call.arguments.size());
+    for (size_t i = 0; i < call.arguments.size(); ++i) {
+        rec::Value &value = call.arguments[i];
+        if (value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::outOnly) {
+            buffers[i] = value.written ? value.after : value.before;
+            value.address = buffers[i].data();
+            value.written = false;
+            value.after.clear();
+            if (value.kind == rec::ValueKind::outOnly) {
+                value.before.clear();
+            }
+        }
+    }
+    rec::noteWrites(&call);
     if (file_ == nullptr) {
         return true;
     }
-    const std::string text = rec::callText(*call);
+    const std::string text = rec::callText(call);
     if (fputs(text.c_str(), file_) < 0 || fflush(file_) != 0) {
         fclose(file_);
         file_ = nullptr;

@@ -22,9 +22,10 @@ public:
     bool start(const std::string &directory, unsigned client, const std::string &clientName,
                const std::string &library, std::string *problem);
 
-    // Numbers the finished call and writes it; a recording that stops being
-    // writable is closed and false returned, once.
-    bool write(rec::Call *call);
+    // Numbers the served call (every buffer whole, as it travelled) and
+    // writes it as the recorder would; a recording that stops being writable
+    // is closed and false returned, once.
+    bool write(const rec::Call &served);
 
     const std::string &fileName() const { return fileName_; }
 

@@ -1,8 +1,11 @@
 #include "monitor_flags.h"
 
+#include <string.h>
+
 #include "decimal_text.h"
 #include "filesystem.h"
 #include "ini_reader.h"
+#include "path_limit.h"
 #include "program_values.h"
 
 namespace {
@@ -11,6 +14,31 @@ struct FlagKey {
     const char *key;
     uint8_t *flag;
 };
+
+// Room for a LogFile value well past the path limit, so that a path too
+// long is reported whole rather than cut to a shorter one that would fit.
+const uint32_t kLogFileValueSize = 4096;
+
+int readFlagsAt(const char *path) {
+    const FlagKey keys[] = {
+        {"Temperature", &g_flags.temperature},
+        {"VCCint", &g_flags.vccInt},
+        {"VCCaux", &g_flags.vccAux},
+        {"Vrefp", &g_flags.vrefP},
+        {"IsMon", &g_flags.isMon},
+    };
+    PlatIniFile *file = platOpenIniFile(path);
+    for (const FlagKey &entry : keys) {
+        char value[MONITOR_VALUE_SIZE];
+        platReadIniValue(file, "Option", entry.key, "0", value, sizeof value);
+        *entry.flag = flagFromText(value);
+    }
+    std::string logFile(kLogFileValueSize, '\0');
+    logFile.resize(platReadIniValue(file, "Option", "LogFile", "", &logFile[0], kLogFileValueSize));
+    g_logFile = logFile;
+    platCloseIniFile(file);
+    return READ_FLAGS_OK;
+}
 
 } // namespace
 
@@ -28,19 +56,15 @@ int readMonitorFlags(const char *fileName) {
     if (length >= sizeof path) {
         return READ_FLAGS_PATH_TOO_LONG;
     }
-    const FlagKey keys[] = {
-        {"Temperature", &g_flags.temperature},
-        {"VCCint", &g_flags.vccInt},
-        {"VCCaux", &g_flags.vccAux},
-        {"Vrefp", &g_flags.vrefP},
-        {"IsMon", &g_flags.isMon},
-    };
-    PlatIniFile *file = platOpenIniFile(path);
-    for (const FlagKey &entry : keys) {
-        char value[MONITOR_VALUE_SIZE];
-        platReadIniValue(file, "Option", entry.key, "0", value, sizeof value);
-        *entry.flag = flagFromText(value);
+    return readFlagsAt(path);
+}
+
+int readMonitorFlagsFrom(const char *path) {
+    if (!pathFits(strlen(path))) {
+        return READ_FLAGS_PATH_TOO_LONG;
     }
-    platCloseIniFile(file);
-    return READ_FLAGS_OK;
+    if (!platCanOpenForReading(path)) {
+        return READ_FLAGS_UNREADABLE;
+    }
+    return readFlagsAt(path);
 }

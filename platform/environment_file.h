@@ -17,7 +17,8 @@ bool platEnvironmentPath(const char *name, std::string *path);
 // fopen for a path in the form platEnvironmentPath gives.
 FILE *platOpenFile(const char *path, const char *mode);
 
-// Appends a whole file to text; false when it cannot be opened or read.
-bool platReadFile(const char *path, std::string *text);
+// Appends a whole file to text; false when it cannot be opened or read,
+// with the system's reason in *problem when that is not null.
+bool platReadFile(const char *path, std::string *text, std::string *problem = nullptr);
 
 #endif

@@ -3,6 +3,7 @@
 #define PLATFORM_FILESYSTEM_H
 
 #include <stdint.h>
+#include <stdio.h>
 
 #include <string>
 
@@ -33,5 +34,25 @@ std::string platProgramDirectory();
 // The running program's file name and process number, as name[number], for
 // a server's log.
 std::string platProgramLabel();
+
+// The running process's number.
+unsigned long platProcessNumber(void);
+
+// True for a character that ends a directory in a path: '/', and on
+// Windows also '\\'.
+bool platIsPathSeparator(char c);
+
+// The separator the platform puts between a directory and a name.
+char platPathSeparator(void);
+
+// The directory and the name joined with one separator ('/', on Windows
+// '\\'), none added when the directory already ends in one; an empty
+// directory gives the name alone.
+std::string platJoinPath(const std::string &directory, const char *fileName);
+
+// Opens a regular file for appending bytes as they are, creating it when it
+// is missing; null when it cannot be opened or is no regular file (a FIFO
+// would make the program wait for a reader, a device is no log).
+FILE *platOpenAppendFile(const char *path);
 
 #endif

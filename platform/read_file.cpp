@@ -1,9 +1,16 @@
 // Reading a whole file, the same on every platform once it is open.
+#include <errno.h>
+#include <string.h>
+
 #include "environment_file.h"
 
-bool platReadFile(const char *path, std::string *text) {
+bool platReadFile(const char *path, std::string *text, std::string *problem) {
+    errno = 0;
     FILE *file = platOpenFile(path, "rb");
     if (file == nullptr) {
+        if (problem != nullptr) {
+            *problem = strerror(errno);
+        }
         return false;
     }
     char chunk[65536];
@@ -12,6 +19,10 @@ bool platReadFile(const char *path, std::string *text) {
         text->append(chunk, got);
     }
     const bool complete = ferror(file) == 0;
+    // A directory opens on POSIX; reading it fails with EISDIR.
+    if (!complete && problem != nullptr) {
+        *problem = strerror(errno);
+    }
     fclose(file);
     return complete;
 }

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "board_listing.h"
 #include "command_line.h"
 #include "console.h"
@@ -13,6 +15,7 @@
 #include "kel_api.h"
 #include "kel_basedds.h"
 #include "option_file.h"
+#include "path_limit.h"
 #include "program_values.h"
 #include "stop_request.h"
 
@@ -31,10 +34,9 @@ bool readSettings(int argc, char **argv) {
     }
     const int32_t loaded = loadOptions(g_optionFileName);
     if (loaded == LOAD_OPTIONS_PATH_TOO_LONG) {
-        fprintf(stderr,
-                "demo_sgen: the current directory and option file name '%s' make a path longer "
-                "than %d characters\n",
-                g_optionFileName, SGEN_NAME_SIZE - 1);
+        const std::string parts =
+            std::string("the current directory and option file name '") + g_optionFileName + "'";
+        refuseLongJoinedPath("demo_sgen", parts.c_str());
         return false;
     }
     if (loaded < 0) {

@@ -1,5 +1,7 @@
 #include "../filesystem.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <string>
@@ -8,6 +10,38 @@
 
 // The Windows calls already follow the size convention of filesystem.h: the
 // length on success, the size needed (NUL included) when it does not fit.
+
+bool platIsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+char platPathSeparator(void) { return '\\'; }
+
+FILE *platOpenAppendFile(const char *path) {
+    if (path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    // Readers may open the file while it grows (FILE_SHARE_READ); a pipe,
+    // console or device is refused as no log.
+    const HANDLE handle =
+        CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE *file = _fdopen(descriptor, "ab");
+    if (file == nullptr) {
+        _close(descriptor); // closes the handle too
+    }
+    return file;
+}
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     if (buffer == nullptr) {
@@ -65,39 +99,4 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
     return narrowLength;
 }
 
-namespace {
-
-// The running program's path, in UTF-8; empty when the system does not say.
-std::string programPath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return std::string();
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        if (path.size() > (1u << 16)) {
-            return std::string();
-        }
-        path.resize(path.size() * 2);
-    }
-    std::string text;
-    return utf8FromWide(path, &text) ? text : std::string();
-}
-
-} // namespace
-
-std::string platProgramDirectory() {
-    const std::string path = programPath();
-    const size_t separator = path.find_last_of("\\/");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator);
-}
-
-std::string platProgramLabel() {
-    const std::string path = programPath();
-    return path.substr(path.find_last_of("\\/") + 1) + "[" + std::to_string(GetCurrentProcessId()) +
-           "]";
-}
+unsigned long platProcessNumber(void) { return GetCurrentProcessId(); }
