@@ -27,10 +27,10 @@ const EntryShape init{
     false,
     {{"configFile", kT, kPathLimit, -1}, {"count", kB, sizeof(int32_t), -1, false}}};
 const EntryShape lidList{"KEL_lidList",
-                          false,
-                          {{"lids", kB, sizeof(uint32_t), 1, false, 2},
-                           {"capacity", kU, 0, -1},
-                           {"count", kB, sizeof(uint32_t), -1, false}}};
+                         false,
+                         {{"lids", kB, sizeof(uint32_t), 1, false, 2},
+                          {"capacity", kU, 0, -1},
+                          {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape getInfo{
     "KEL_getInfo", false, {{"lid", kU, 0, -1}, {"info", kB, sizeof(KEL_BoardInfo), -1}}};
 const EntryShape open{
@@ -38,35 +38,35 @@ const EntryShape open{
     true,
     {{"lid", kU, 0, -1}, {"mode", kU, 0, -1}, {"grantedMode", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape puList{"KEL_puList",
-                         false,
-                         {{"device", kS, 0, -1},
-                          {"list", kB, sizeof(KEL_PuEntry), 2, false, 3},
-                          {"capacity", kU, 0, -1},
-                          {"count", kB, sizeof(uint32_t), -1, false}}};
+                        false,
+                        {{"device", kS, 0, -1},
+                         {"list", kB, sizeof(KEL_PuEntry), 2, false, 3},
+                         {"capacity", kU, 0, -1},
+                         {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape puState{
     "KEL_puState",
     false,
     {{"device", kS, 0, -1}, {"puId", kX, 0, -1}, {"state", kB, sizeof(uint32_t), -1}}};
 const EntryShape serviceList{"KEL_serviceList",
-                              false,
-                              {{"device", kS, 0, -1},
-                               {"reserved", kU, 0, -1},
-                               {"list", kB, sizeof(KEL_ServiceEntry), 3, false, 4},
-                               {"capacity", kU, 0, -1},
-                               {"count", kB, sizeof(uint32_t), -1, false}}};
+                             false,
+                             {{"device", kS, 0, -1},
+                              {"reserved", kU, 0, -1},
+                              {"list", kB, sizeof(KEL_ServiceEntry), 3, false, 4},
+                              {"capacity", kU, 0, -1},
+                              {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape capture{"KEL_capture",
-                          true,
-                          {{"device", kS, 0, -1},
-                           {"reserved", kU, 0, -1},
-                           {"mode", kB, sizeof(uint32_t), -1},
-                           {"name", kT, KEL_SERVICE_NAME_SIZE, -1},
-                           {"timeout", kU, 0, -1}}};
+                         true,
+                         {{"device", kS, 0, -1},
+                          {"reserved", kU, 0, -1},
+                          {"mode", kB, sizeof(uint32_t), -1},
+                          {"name", kT, KEL_SERVICE_NAME_SIZE, -1},
+                          {"timeout", kU, 0, -1}}};
 const EntryShape ctrl{"KEL_ctrl",
-                       false,
-                       {{"service", kS, 0, -1},
-                        {"reserved", kU, 0, -1},
-                        {"code", kX, 0, -1},
-                        {"record", ArgumentKind::controlRecord, 0, -1}}};
+                      false,
+                      {{"service", kS, 0, -1},
+                       {"reserved", kU, 0, -1},
+                       {"code", kX, 0, -1},
+                       {"record", ArgumentKind::controlRecord, 0, -1}}};
 const EntryShape release{"KEL_release", false, {{"service", kS, 0, -1}, {"reserved", kU, 0, -1}}};
 const EntryShape close{"KEL_close", false, {{"device", kS, 0, -1}}};
 const EntryShape cleanup{"KEL_cleanup", false, {}};

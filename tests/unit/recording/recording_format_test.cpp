@@ -153,11 +153,12 @@ TEST(RecordingFormat, WriteOnlyBuffersKeepOnlyWhatTheLibraryFilled) {
     KEL_PuEntry units[3];
     memset(units, 0xA5, sizeof units);
     uint32_t count = 0xA5A5A5A5u;
-    const rec::Call filled = finished(&book, 1, rec::shapes::puList, {1, units, 3u, &count}, 0, [&] {
-        memset(&units[0], 0, sizeof units[0]);
-        units[0].id = 0x100;
-        count = 1;
-    });
+    const rec::Call filled =
+        finished(&book, 1, rec::shapes::puList, {1, units, 3u, &count}, 0, [&] {
+            memset(&units[0], 0, sizeof units[0]);
+            units[0].id = 0x100;
+            count = 1;
+        });
     const std::string text = rec::callText(filled);
     EXPECT_EQ(text.find("a5"), std::string::npos) << text;
     EXPECT_NE(text.find("  list out-only\n  capacity 3\n  count out-only\n  = 0x0\n"
@@ -165,7 +166,8 @@ TEST(RecordingFormat, WriteOnlyBuffersKeepOnlyWhatTheLibraryFilled) {
               std::string::npos)
         << text;
     // A failed list call filled no entry, whatever its count says.
-    const rec::Call refused = finished(&book, 2, rec::shapes::puList, {1, units, 3u, &count}, -3, [] {});
+    const rec::Call refused =
+        finished(&book, 2, rec::shapes::puList, {1, units, 3u, &count}, -3, [] {});
     EXPECT_EQ(rec::callText(refused).find("list out "), std::string::npos);
 
     std::vector<rec::Call> calls;
@@ -174,7 +176,8 @@ TEST(RecordingFormat, WriteOnlyBuffersKeepOnlyWhatTheLibraryFilled) {
     KEL_PuEntry fresh[3];
     memset(fresh, 0x5A, sizeof fresh);
     uint32_t freshCount = 0;
-    const rec::Call live = rec::describeCall(rec::shapes::puList, {1, fresh, 3u, &freshCount}, book);
+    const rec::Call live =
+        rec::describeCall(rec::shapes::puList, {1, fresh, 3u, &freshCount}, book);
     ASSERT_TRUE(rec::sameCall(live, calls[0]));
     rec::replayWrites(calls[0], live);
     EXPECT_EQ(fresh[0].id, 0x100u);
@@ -199,12 +202,15 @@ TEST(RecordingFormat, ReadsWhatEditorsLeaveAndRefusesTheFirstVersion) {
 TEST(RecordingFormat, ControlCallsAreNamedAndDecodedByTheirService) {
     rec::HandleBook book;
     uint32_t mode = KEL_MODE_SHARED;
-    book.follow(finished(&book, 1, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
-    book.follow(finished(&book, 2, rec::shapes::capture, {1, 0u, &mode, "BASEFMC0", 10000u}, 258, [] {}));
-    book.follow(finished(&book, 3, rec::shapes::capture, {1, 0u, &mode, "SYSMON0", 10000u}, 259, [] {}));
+    book.follow(
+        finished(&book, 1, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
+    book.follow(
+        finished(&book, 2, rec::shapes::capture, {1, 0u, &mode, "BASEFMC0", 10000u}, 258, [] {}));
+    book.follow(
+        finished(&book, 3, rec::shapes::capture, {1, 0u, &mode, "SYSMON0", 10000u}, 259, [] {}));
     DdsOutFreq frequency = {1e8 / 3, 1, 1};
-    rec::Call call =
-        finished(&book, 4, rec::shapes::ctrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency}, 0, [] {});
+    rec::Call call = finished(&book, 4, rec::shapes::ctrl,
+                              {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency}, 0, [] {});
     EXPECT_NE(rec::callText(call, &book)
                   .find("call 4 KEL_ctrl\n  # KELctrl_DDS_SETOUTFREQ on BASEDDS0, DdsOutFreq: "
                         "outputFreq 33333333.333333332, word1 1, word2 1\n"),
@@ -230,13 +236,14 @@ TEST(RecordingFormat, ControlCallsAreNamedAndDecodedByTheirService) {
 TEST(DivergenceReport, MarksTheFirstDifferingByteAndItsField) {
     rec::HandleBook book;
     uint32_t mode = KEL_MODE_SHARED;
-    book.follow(finished(&book, 1, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
+    book.follow(
+        finished(&book, 1, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
     DdsOutFreq recordedFrequency = {1e8, 1, 1};
     DdsOutFreq calledFrequency = {1.5e8, 1, 1};
-    const rec::Call recorded =
-        rec::describeCall(rec::shapes::ctrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &recordedFrequency}, book);
-    rec::Call live =
-        rec::describeCall(rec::shapes::ctrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &calledFrequency}, book);
+    const rec::Call recorded = rec::describeCall(
+        rec::shapes::ctrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &recordedFrequency}, book);
+    rec::Call live = rec::describeCall(rec::shapes::ctrl,
+                                       {257, 0u, KELctrl_DDS_SETOUTFREQ, &calledFrequency}, book);
     live.number = 2;
     const std::string report = rec::divergenceReport("s.kelrec", live, &recorded, 9, &book);
     EXPECT_NE(report.find("  first difference: 'record' byte 4 (DdsOutFreq.outputFreq): recorded "
