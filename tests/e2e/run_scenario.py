@@ -39,6 +39,7 @@ expected texts are turned into that encoding before they are compared. The
 expected files are only ever written from a POSIX run.
 """
 import argparse
+import contextlib
 import copy
 import difflib
 import os
@@ -129,24 +130,42 @@ class windows_run:
         added = len(self.path(work)) - len(work)
         return lambda path: len(path) + added
 
-    def unprivileged_environment(self):
-        """Wine refuses a prefix that another user owns: nobody gets its own."""
+    NOBODY_HOME = "wine-nobody"  # in the run's directory
+
+    def unprivileged_environment(self, root, scratch):
+        """Wine refuses a prefix that another user owns, and the server of a
+        prefix keeps its directory under the TMPDIR of whoever started it:
+        nobody gets a home, a prefix and a TMPDIR (scratch) of its own for
+        this run, inside the run's directory, whatever the runner's TMPDIR is
+        and whatever other runs on the machine do. The prefix is made before
+        the program runs, so that what Wine prints while it makes one never
+        reaches a compared output."""
         if not self.launcher:
             return {}
-        wine_home = os.path.join(reachable_base(), "kel-e2e-wine-nobody")
-        os.makedirs(wine_home, exist_ok=True)
-        shutil.chown(wine_home, "nobody", "nogroup")
-        environment = dict(os.environ, WINEPREFIX=os.path.join(wine_home, "prefix"),
-                           HOME=wine_home)
-        # Made once, before any run, so that what Wine prints while it makes a
-        # prefix never reaches a compared output. Scenarios may run in parallel.
-        import fcntl  # POSIX only, as Wine is
-        with open(os.path.join(wine_home, "lock"), "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            if not os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
-                self.start(UNPRIVILEGED + self.launcher + ["wineboot", "-i"], "wineboot",
-                           failed, env=environment, capture_output=True)
-        return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
+        home = os.path.join(root, self.NOBODY_HOME)
+        os.mkdir(home)
+        shutil.chown(home, "nobody", "nogroup")
+        environment = {"WINEPREFIX": os.path.join(home, "prefix"), "HOME": home,
+                       "TMPDIR": scratch}
+        made = self.start(UNPRIVILEGED + self.launcher + ["wineboot", "-i"], "wineboot", failed,
+                          env=dict(os.environ, **environment), capture_output=True)
+        if failed(made):
+            raise RuntimeError(f"wineboot as nobody failed (status {made.returncode}): "
+                               f"{made.stderr!r}")
+        return environment
+
+    def end_unprivileged_server(self, root):
+        """Ends the server of nobody's prefix of this run, if there is one,
+        and waits for it, so that the run's directory goes with nothing of
+        Wine still in it."""
+        home = os.path.join(root, self.NOBODY_HOME)
+        if not os.path.isdir(home):
+            return
+        environment = dict(os.environ, WINEPREFIX=os.path.join(home, "prefix"), HOME=home,
+                           TMPDIR=os.path.join(root, "tmp"))
+        for option in ("-k", "-w"):
+            subprocess.run(UNPRIVILEGED + ["wineserver", option], env=environment,
+                           capture_output=True)
 
     def command(self, feeder, program, arguments):
         # The feeder starts the program by the Windows form of its path, as a
@@ -294,10 +313,10 @@ def prepare_run(options, windows, root):
         subprocess.run(["bash", setup], cwd=plan.directory, check=True)
 
     plan.environment = dict(os.environ)
+    scratch = os.path.join(root, "tmp")
     if prefix:
         # The runner's TMPDIR may be out of nobody's reach; a launcher such
         # as Valgrind writes its own files there.
-        scratch = os.path.join(root, "tmp")
         os.mkdir(scratch)
         os.chmod(scratch, 0o1777)
         plan.environment["TMPDIR"] = scratch
@@ -317,7 +336,7 @@ def prepare_run(options, windows, root):
     plan.program = program
     if windows:
         if prefix:
-            plan.environment.update(windows.unprivileged_environment())
+            plan.environment.update(windows.unprivileged_environment(root, scratch))
         plan.command = prefix + windows.command(feeder, program, arguments)
     else:
         plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
@@ -441,6 +460,20 @@ def compare(scenario, actual, windows, leg=""):
     return failed
 
 
+@contextlib.contextmanager
+def run_directory(options, windows):
+    """The scratch directory of one run, where nobody can reach it when the
+    run is unprivileged; removed after the run."""
+    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
+    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
+    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+        try:
+            yield root
+        finally:
+            if windows:
+                windows.end_unprivileged_server(root)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -472,9 +505,7 @@ def main():
     if options.round_trip:
         return round_trip(options, windows, updating)
 
-    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
-    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+    with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         actual = execute(plan, windows)
     if actual is None:
@@ -490,10 +521,8 @@ def round_trip(options, windows, updating):
     if updating:
         print("a round trip only compares: nothing updated")
         return 0
-    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
-    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
     failed = False
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+    with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         for leg, leg_plan, prepare in round_trip_plans(options, windows, root, plan):
             if prepare:
