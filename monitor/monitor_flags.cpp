@@ -36,6 +36,10 @@ int readMonitorFlags(const char *fileName) {
         {"IsMon", &g_flags.isMon},
     };
     PlatIniFile *file = platOpenIniFile(path);
+    if (platIniFileTooLarge(file)) {
+        platCloseIniFile(file);
+        return READ_FLAGS_TOO_LARGE;
+    }
     for (const FlagKey &entry : keys) {
         char value[MONITOR_VALUE_SIZE];
         platReadIniValue(file, "Option", entry.key, "0", value, sizeof value);

@@ -5,6 +5,7 @@
 
 #include "console.h"
 #include "device_sequence.h"
+#include "ini_reader.h"
 #include "kel_api.h"
 #include "monitor_flags.h"
 #include "stop_request.h"
@@ -40,6 +41,11 @@ bool readFlags() {
     if (result == READ_FLAGS_PATH_TOO_LONG) {
         fprintf(stderr, "demo_sensors: the path of option file '%s' is longer than %d characters\n",
                 MONITOR_OPTION_FILE, MONITOR_PATH_SIZE - 1);
+        return false;
+    }
+    if (result == READ_FLAGS_TOO_LARGE) {
+        fprintf(stderr, "demo_sensors: option file '%s' is larger than %lu bytes: it is not read\n",
+                MONITOR_OPTION_FILE, PLAT_INI_FILE_LIMIT);
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #ifndef PLATFORM_ENVIRONMENT_FILE_H
 #define PLATFORM_ENVIRONMENT_FILE_H
 
+#include <stdint.h>
 #include <stdio.h>
 
 #include <string>
@@ -17,7 +18,8 @@ bool platEnvironmentPath(const char *name, std::string *path);
 // fopen for a path in the form platEnvironmentPath gives.
 FILE *platOpenFile(const char *path, const char *mode);
 
-// Appends a whole file to text; false when it cannot be opened or read.
-bool platReadFile(const char *path, std::string *text);
+// Appends a whole file to text; false when it cannot be opened or read, or
+// when it holds more than limit bytes (reading stops soon after the limit).
+bool platReadFile(const char *path, std::string *text, size_t limit = SIZE_MAX);
 
 #endif

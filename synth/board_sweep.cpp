@@ -10,6 +10,7 @@
 #include "dds_setup.h"
 #include "filesystem.h"
 #include "fmc_clock.h"
+#include "ini_reader.h"
 #include "kel_api.h"
 #include "kel_basedds.h"
 #include "option_file.h"
@@ -35,6 +36,18 @@ bool readSettings(int argc, char **argv) {
                 "demo_sgen: the current directory and option file name '%s' make a path longer "
                 "than %d characters\n",
                 g_optionFileName, SGEN_NAME_SIZE - 1);
+        return false;
+    }
+    if (loaded == LOAD_OPTIONS_NO_DIRECTORY) {
+        fprintf(stderr,
+                "demo_sgen: the current directory, where option file '%s' is looked for, no "
+                "longer exists or cannot be read\n",
+                g_optionFileName);
+        return false;
+    }
+    if (loaded == LOAD_OPTIONS_TOO_LARGE) {
+        fprintf(stderr, "demo_sgen: option file '%s' is larger than %lu bytes: it is not read\n",
+                g_optionFileName, PLAT_INI_FILE_LIMIT);
         return false;
     }
     if (loaded < 0) {

@@ -9,6 +9,9 @@ A scenario is a folder:
   workdir          a path below the working directory to run in instead;
                    "@N" makes one whose full path is N bytes long (as long
                    as the program sees it)
+  workdir_removed  when present, the working directory is removed once the
+                   program has started in it (not on Windows, which keeps
+                   a process's current directory from being removed)
   files/           copied into the directory the program runs in, over the
                    shared fixtures of its program (e2e/defaults/<program>/)
   without_defaults when present, the shared fixtures are not copied
@@ -274,12 +277,14 @@ class run_plan:
         self.feed = b""
         self.trace = ""  # the library's call trace, as the runner reads it
         self.program = ""  # the program as the command starts it
+        self.directory_removed = False  # removed once the program is in it
 
 
 def prepare_run(options, windows, root):
     scenario = options.scenario
     plan = run_plan()
     plan.feed = read(os.path.join(scenario, "stdin"), b"")
+    plan.directory_removed = os.path.exists(os.path.join(scenario, "workdir_removed"))
     arguments = read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines()
     work = os.path.join(root, "work")
     os.mkdir(work)
@@ -405,6 +410,9 @@ def execute(plan, windows):
     """Runs a plan; the outputs under the names of the files they match."""
     arguments = dict(cwd=plan.directory, env=plan.environment, input=plan.feed,
                      capture_output=True, timeout=TIMEOUT_SECONDS)
+    if plan.directory_removed:
+        # The child is in the directory when this runs, before the program starts.
+        arguments["preexec_fn"] = lambda: shutil.rmtree(plan.directory)
     try:
         if windows:
             run = windows.start(plan.command, "the program", windows.never_started, **arguments)
@@ -497,7 +505,13 @@ def main():
         if "KEL_REPLAY=" in read(os.path.join(options.scenario, "env"), b"").decode("utf-8"):
             print("the scenario replays a recording of its own: no round trip")
             return 77
+        if os.path.exists(os.path.join(options.scenario, "workdir_removed")):
+            print("the working directory is removed by the first run: no round trip")
+            return 77
     windows = windows_run(options) if options.windows else None
+    if windows and os.path.exists(os.path.join(options.scenario, "workdir_removed")):
+        print("Windows keeps a process's current directory from being removed: not run")
+        return 77
     updating = os.environ.get("KEL_E2E_UPDATE") == "1"
     if windows and updating:
         print("FAIL: expected files are written from the POSIX build only")
