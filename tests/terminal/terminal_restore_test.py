@@ -64,7 +64,12 @@ def run_as_shell(program, work, slave, stdout, reports, commands, hang_up):
     os.setpgid(child, child)
     os.tcsetpgrp(slave, child)
     if hang_up == "pass on":
-        signal.signal(signal.SIGHUP, lambda number, frame: os.killpg(child, signal.SIGHUP))
+        def pass_on(number, frame):
+            try:
+                os.killpg(child, signal.SIGHUP)
+            except ProcessLookupError:
+                pass  # the program ended first
+        signal.signal(signal.SIGHUP, pass_on)
     else:
         signal.signal(signal.SIGHUP, signal.SIG_IGN)
     os.write(reports, f"pid {child}\n".encode())
