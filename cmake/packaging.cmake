@@ -9,8 +9,6 @@
 # simulated one, searched next; the samples, the man pages and a read-me
 # under share/.
 
-set(KEL_PACKAGE_NAME kel-board-demos)
-
 # The same permissions whatever the umask of the machine that packs.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE
@@ -69,6 +67,10 @@ install(FILES
           ${CMAKE_SOURCE_DIR}/examples/demo_sensors.ini
           ${CMAKE_SOURCE_DIR}/examples/kel_sgen.ini
         DESTINATION ${KEL_INSTALL_SAMPLES})
+if(WIN32)
+  # The read-me points to it for DLLs whose names or convention differ.
+  install(FILES ${CMAKE_SOURCE_DIR}/docs/windows.md DESTINATION .)
+endif()
 
 # What the Windows read-me says of this build's board library interface.
 set(KEL_PACKAGE_CALLING "the one of 64-bit Windows")

@@ -2,7 +2,7 @@
 """Checks the release packages in one directory, each unpacked into an empty
 one: what they hold and with which permissions, what the Windows programs
 import and the simulated KEL.dll exports, that the 64-bit ZIP (under Wine),
-the Linux archive and the Debian package's tree print the README's sample
+the Linux archive and the Debian package's tree print the documentation's sample
 runs with the files they ship, and that an operator's own libKEL.so wins
 over the simulated one where the read-me says.
 
@@ -43,7 +43,7 @@ def program_calls(program):
 PROGRAMS = ("demo_sgen.exe", "demo_sensors.exe")
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
 WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
-                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini"}
+                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini", "windows.md"}
 SAMPLES = "share/kel-board-demos/examples"
 LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors",
                "lib/kel-board-demos/simulated/libKEL.so",
@@ -58,6 +58,8 @@ WINDOWS_KINDS = {  # file name suffix: objdump, PE format, stdcall names
     "win32-stdcall": ("i686-w64-mingw32-objdump", "pei-i386", True),
 }
 TIMEOUT_SECONDS = 120
+PRODUCT = "kel-board-demos"
+VERSION = None  # the project's one version, as the package names carry it
 
 failures = []
 
@@ -73,13 +75,27 @@ def check(condition, what):
     return condition
 
 
-def readme_sample(readme, program):
-    """The first fenced block after 'A sample run' in the program's section."""
-    text = open(readme, encoding="utf-8").read()
-    section = text[text.index("\n## %s\n" % program):]
-    after = section[section.index("A sample run"):]
+# Where the documentation shows each program's sample run.
+SAMPLE_PAGES = {"demo_sgen": "README.md", "demo_sensors": "docs/demo_sensors.md"}
+
+
+def documented_sample(checkout, program):
+    """The first fenced block after 'A sample run' in the page showing the program's run."""
+    text = open(os.path.join(checkout, SAMPLE_PAGES[program]), encoding="utf-8").read()
+    after = text[text.index("A sample run"):]
     block = re.search(r"\n```\n(.*?)```\n", after, re.S)
     return block.group(1)
+
+
+def carries_version(label, path, wide):
+    """Every program and library names the release it comes from: in its
+    version resource on Windows (UTF-16 text), as plain text elsewhere."""
+    data = open(path, "rb").read()
+    if wide:
+        found = all(t.encode("utf-16-le") in data for t in (PRODUCT, VERSION))
+    else:
+        found = ("%s %s:" % (PRODUCT, VERSION)).encode() in data
+    check(found, "%s: %s does not carry version %s" % (label, os.path.basename(path), VERSION))
 
 
 def run(command, cwd, env=None, encoding="utf-8"):
@@ -92,8 +108,8 @@ def run(command, cwd, env=None, encoding="utf-8"):
 
 def compare_run(label, command, cwd, expected, env=None, encoding="utf-8"):
     status, out, err = run(command, cwd, env, encoding)
-    if check(status == 0 and out == expected, "%s: the README's sample run" % label):
-        print("ok: %s prints the README's sample run" % label)
+    if check(status == 0 and out == expected, "%s: the documented sample run" % label):
+        print("ok: %s prints the documented sample run" % label)
     else:
         print("  status %d\n  stdout:\n%s\n  stderr:\n%s" % (status, out, err))
 
@@ -136,7 +152,7 @@ def pe_tables(objdump, path):
     return form, imports, exports
 
 
-def check_windows_zip(path, kind, work, readme, wine):
+def check_windows_zip(path, kind, work, checkout, wine):
     objdump, form_wanted, stdcall = WINDOWS_KINDS[kind]
     def decorated(entry_points):
         return {n + ("@%d" % ENTRY_POINTS[n] if stdcall else "") for n in entry_points}
@@ -170,14 +186,16 @@ def check_windows_zip(path, kind, work, readme, wine):
         form, _, exports = pe_tables(objdump, os.path.join(folder, library))
         check(form == form_wanted, "%s: %s is %s" % (kind, library, form))
         check(exports == names, "%s: %s exports %s" % (kind, library, sorted(exports)))
+    for binary in sorted(present & (set(PROGRAMS) | {"KEL.dll", "recorder/KEL.dll"})):
+        carries_version(kind, os.path.join(folder, binary), wide=True)
     if len(failures) == failed_before:
         print("ok: %s: files, %s, imports and exports (%s names)"
               % (kind, form_wanted, "stdcall" if stdcall else "plain"))
     if wine:
         compare_run(kind + " demo_sgen.exe -q", [wine, "demo_sgen.exe", "-q"], folder,
-                    readme_sample(readme, "demo_sgen"))
+                    documented_sample(checkout, "demo_sgen"))
         compare_run(kind + " demo_sensors.exe", [wine, "demo_sensors.exe"], folder,
-                    readme_sample(readme, "demo_sensors"), encoding="cp1251")
+                    documented_sample(checkout, "demo_sensors"), encoding="cp1251")
 
 
 def check_vendor_build(form, dll, programs):
@@ -234,7 +252,7 @@ def runpath_of(program):
     return runpath.group(1) if runpath else None, "(RPATH)" in text
 
 
-def check_linux_tree(label, prefix, members, readme, stand_in):
+def check_linux_tree(label, prefix, members, checkout, stand_in):
     present = {name for name, _, kind in members if kind == "file"}
     check(LINUX_FILES <= present and present - LINUX_FILES <= {OPERATOR_LIBRARY
                                                                 + "/recorder/libKEL.so"},
@@ -245,12 +263,22 @@ def check_linux_tree(label, prefix, members, readme, stand_in):
         runpath, has_rpath = runpath_of(os.path.join(prefix, "bin", program))
         check(runpath == RUNPATH and not has_rpath,
               "%s: %s run path %s, rpath %s" % (label, program, runpath, has_rpath))
+    for binary in sorted(present & {"bin/demo_sgen", "bin/demo_sensors",
+                                    OPERATOR_LIBRARY + "/simulated/libKEL.so",
+                                    OPERATOR_LIBRARY + "/recorder/libKEL.so"}):
+        carries_version(label, os.path.join(prefix, binary), wide=False)
+    for page in ("share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1",
+                 "share/doc/kel-board-demos/README"):
+        with open(os.path.join(prefix, page), encoding="utf-8") as text:
+            head = text.read(300)
+        check("%s %s" % (PRODUCT, VERSION) in head or ("programs %s " % VERSION) in head,
+              "%s: %s does not name version %s" % (label, page, VERSION))
     env = {k: v for k, v in os.environ.items() if k not in ("LD_LIBRARY_PATH", "KEL_SIM_TRACE")}
     samples = os.path.join(prefix, SAMPLES)
     sgen = [os.path.join(prefix, "bin", "demo_sgen"), "-q"]
-    compare_run(label + " bin/demo_sgen -q", sgen, samples, readme_sample(readme, "demo_sgen"), env)
+    compare_run(label + " bin/demo_sgen -q", sgen, samples, documented_sample(checkout, "demo_sgen"), env)
     compare_run(label + " bin/demo_sensors", [os.path.join(prefix, "bin", "demo_sensors")],
-                samples, readme_sample(readme, "demo_sensors"), env)
+                samples, documented_sample(checkout, "demo_sensors"), env)
 
     # Which libKEL.so the programs load: the operator's by LD_LIBRARY_PATH,
     # then the one put in lib/kel-board-demos/, else the simulated one.
@@ -268,16 +296,16 @@ def check_linux_tree(label, prefix, members, readme, stand_in):
     print("ok: %s: files, modes, run path, library search order" % label)
 
 
-def check_linux_archive(path, work, readme, stand_in):
+def check_linux_archive(path, work, checkout, stand_in):
     prefix = os.path.join(work, "linux-prefix")
     os.makedirs(prefix)
     with tarfile.open(path) as archive:
         members = unpack_tar(archive, prefix, strip_top=True)
     modes_are_fixed("archive", members)
-    check_linux_tree("archive", prefix, members, readme, stand_in)
+    check_linux_tree("archive", prefix, members, checkout, stand_in)
 
 
-def check_debian_package(path, work, readme, stand_in):
+def check_debian_package(path, work, checkout, stand_in):
     fields = subprocess.run(["dpkg-deb", "--field", path, "Package", "Architecture", "Depends"],
                             stdout=subprocess.PIPE, check=True,
                             universal_newlines=True).stdout
@@ -294,14 +322,14 @@ def check_debian_package(path, work, readme, stand_in):
            if name.startswith("usr/")]
     check(len(usr) == len([m for m in members if m[0] not in (".", "usr")]),
           "Debian package: files outside /usr")
-    check_linux_tree("Debian package", os.path.join(root, "usr"), usr, readme, stand_in)
+    check_linux_tree("Debian package", os.path.join(root, "usr"), usr, checkout, stand_in)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--packages", required=True, help="directory holding the packages")
     parser.add_argument("--work", required=True, help="empty scratch directory")
-    parser.add_argument("--readme", required=True)
+    parser.add_argument("--checkout", required=True)
     parser.add_argument("--stand-in", required=True, help="a stand-in libKEL.so")
     parser.add_argument("--wine", help="runs the 64-bit programs; absent: not run")
     parser.add_argument("--module-definition", required=True,
@@ -317,17 +345,23 @@ def main():
 
     found = sorted(os.listdir(options.packages))
     print("packages: " + " ".join(found))
+    global VERSION
+    versions = {m.group(1) for m in (re.match(PRODUCT + r"[-_](\d+(?:\.\d+)*)[-_]", f)
+                                     for f in found) if m}
+    if not check(len(versions) == 1, "one version in the package names, not %s" % versions):
+        return 1
+    VERSION = versions.pop()
     for kind in WINDOWS_KINDS:
         zips = [f for f in found if f.endswith("-%s.zip" % kind)]
         if check(len(zips) == 1, "one %s ZIP, not %s" % (kind, zips)):
             # 32-bit x86 code cannot be executed here: those are inspected only.
             wine = options.wine if kind == "win64" else None
             check_windows_zip(os.path.join(options.packages, zips[0]), kind, options.work,
-                              options.readme, wine)
+                              options.checkout, wine)
     for suffix, checker in ((".tar.gz", check_linux_archive), (".deb", check_debian_package)):
         files = [f for f in found if f.endswith(suffix)]
         if check(len(files) == 1, "one %s package, not %s" % (suffix, files)):
-            checker(os.path.join(options.packages, files[0]), options.work, options.readme,
+            checker(os.path.join(options.packages, files[0]), options.work, options.checkout,
                     options.stand_in)
     for form, dll, programs in options.vendor:
         check_vendor_build(form, dll, programs)
