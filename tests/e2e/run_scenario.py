@@ -10,8 +10,8 @@ A scenario is a folder:
                    "@N" makes one whose full path is N bytes long (as long
                    as the program sees it)
   workdir_removed  when present, the working directory is removed once the
-                   program has started in it (not on Windows, which keeps
-                   a process's current directory from being removed)
+                   program has started in it (not run under a launcher:
+                   Wine, Valgrind)
   files/           copied into the directory the program runs in, over the
                    shared fixtures of its program (e2e/defaults/<program>/)
   without_defaults when present, the shared fixtures are not copied
@@ -509,8 +509,11 @@ def main():
             print("the working directory is removed by the first run: no round trip")
             return 77
     windows = windows_run(options) if options.windows else None
-    if windows and os.path.exists(os.path.join(options.scenario, "workdir_removed")):
-        print("Windows keeps a process's current directory from being removed: not run")
+    if os.path.exists(os.path.join(options.scenario, "workdir_removed")) and options.launcher:
+        # Under Wine, Windows keeps a process's current directory from being
+        # removed; a launcher such as Debian's Valgrind, a shell script,
+        # would see the removed directory first and say so.
+        print("the working directory cannot be removed under a launcher: not run")
         return 77
     updating = os.environ.get("KEL_E2E_UPDATE") == "1"
     if windows and updating:
