@@ -4,7 +4,7 @@
 # Windows: one flat folder, as an operator unpacks it: the programs, the
 # simulated KEL.dll beside them, the sample files and a read-me; the
 # recording library in recorder/.
-# Linux: bin/ for the programs; lib/kel-board-demos/ for the operator's own
+# Linux: bin/ for the programs and plot-sensor-log; lib/kel-board-demos/ for the operator's own
 # libKEL.so, searched first; lib/kel-board-demos/simulated/ for the
 # simulated one, searched next; the samples, the man pages and a read-me
 # under share/.
@@ -67,6 +67,15 @@ install(FILES
           ${CMAKE_SOURCE_DIR}/examples/demo_sensors.ini
           ${CMAKE_SOURCE_DIR}/examples/kel_sgen.ini
         DESTINATION ${KEL_INSTALL_SAMPLES})
+install(FILES
+          ${CMAKE_SOURCE_DIR}/examples/soak/kel.ini
+          ${CMAKE_SOURCE_DIR}/examples/soak/demo_sensors.ini
+        DESTINATION ${KEL_INSTALL_SAMPLES}/soak)
+# The readings-log plotting tool needs the system's Python with matplotlib,
+# which a Debian system has and a Windows one does not.
+if(NOT WIN32)
+  install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/plot-sensor-log DESTINATION ${KEL_INSTALL_PROGRAMS})
+endif()
 if(WIN32)
   # The read-me points to it for DLLs whose names or convention differ.
   install(FILES ${CMAKE_SOURCE_DIR}/docs/windows.md DESTINATION .)
@@ -131,6 +140,8 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+  # Only plot-sensor-log needs them.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3, python3-matplotlib")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "demo_sgen lists the boards and programs the synthesizer of each; demo_sensors\nprints the board's temperature and voltages. Both run on the simulated board\nlibrary shipped here until the vendor's libKEL.so is put in its place.")
 endif()

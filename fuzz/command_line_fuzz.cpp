@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/lid_text.h"
 #include "../synth/command_line.h"
 #include "../synth/program_values.h"
 

@@ -68,7 +68,28 @@ bool unitNeedsWarning(uint32_t id, uint32_t attributes) {
     return id < 0x100u || id > 0x1FFu || (attributes & kUnitAttributeDangerous) != 0;
 }
 
-bool firmwareLoadedOrUnknown(void) {
+namespace {
+
+// The entry of the wanted unit (the first when none was asked for); null
+// when the list has no such unit.
+const KEL_PuEntry *findUnit(const KEL_PuEntry *units, uint32_t count) {
+    if (g_wantedUnit == MONITOR_FIRST_LISTED) {
+        return &units[0];
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        if (units[i].id == static_cast<uint32_t>(g_wantedUnit)) {
+            return &units[i];
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+UnitCheckResult checkProgrammableUnit(void) {
+    // A unit asked for by its id that the list cannot show is missing.
+    const UnitCheckResult unknown =
+        g_wantedUnit == MONITOR_FIRST_LISTED ? UNIT_GO_ON : UNIT_MISSING;
     uint32_t count = 0;
     KEL_puList(g_device, nullptr, 0, &count);
 
@@ -80,7 +101,7 @@ bool firmwareLoadedOrUnknown(void) {
         }
         if (units == nullptr) {
             printf("ERROR: No Enough Memory\n\n");
-            return true;
+            return unknown;
         }
     }
     const uint32_t capacity = count;
@@ -90,10 +111,16 @@ bool firmwareLoadedOrUnknown(void) {
     if (status < 0 || count == 0 || units == nullptr) {
         printf("ERROR: Device doesn't have Programmable Units\n\n");
         free(units);
-        return true;
+        return unknown;
     }
-    const uint32_t id = units[0].id;
-    const uint32_t attributes = units[0].attributes;
+    // A count above the first call's would run past the buffer.
+    const KEL_PuEntry *unit = findUnit(units, count < capacity ? count : capacity);
+    if (unit == nullptr) {
+        free(units);
+        return UNIT_MISSING;
+    }
+    const uint32_t id = unit->id;
+    const uint32_t attributes = unit->attributes;
     free(units);
 
     if (unitNeedsWarning(id, attributes)) {
@@ -104,7 +131,7 @@ bool firmwareLoadedOrUnknown(void) {
     }
     uint32_t state = 0;
     KEL_puState(g_device, id, &state);
-    return (state & 0xFFu) != 0;
+    return (state & 0xFFu) != 0 ? UNIT_GO_ON : UNIT_NOT_LOADED;
 }
 
 int32_t captureService(const char *name, uint32_t *grantedMode) {
@@ -122,6 +149,26 @@ int32_t captureService(const char *name, uint32_t *grantedMode) {
     return handle;
 }
 
+namespace {
+
+// The board to open among the listed ones: the wanted LID when it is
+// listed, else the first. False when the wanted LID is not listed.
+bool chooseBoard(const uint32_t *lids, uint32_t count) {
+    if (g_wantedLid == MONITOR_FIRST_LISTED) {
+        g_chosenLid = static_cast<int32_t>(lids[0]);
+        return true;
+    }
+    for (uint32_t i = 0; i < count && i < kLidCapacity; ++i) {
+        if (lids[i] == static_cast<uint32_t>(g_wantedLid)) {
+            g_chosenLid = g_wantedLid;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 SequenceResult runDeviceSequence(void) {
     uint32_t lids[kLidCapacity];
     memset(lids, 0, sizeof lids);
@@ -132,7 +179,11 @@ SequenceResult runDeviceSequence(void) {
         KEL_cleanup();
         return SEQUENCE_FAILED;
     }
-    g_chosenLid = static_cast<int32_t>(lids[0]);
+    if (!chooseBoard(lids, lidCount)) {
+        printf("ERROR: Board LID=%d is not listed\n", g_wantedLid);
+        KEL_cleanup();
+        return SEQUENCE_FAILED;
+    }
 
     uint32_t openMode = 0;
     g_device = KEL_open(static_cast<uint32_t>(g_chosenLid), KEL_MODE_SHARED, &openMode);
@@ -146,10 +197,16 @@ SequenceResult runDeviceSequence(void) {
     }
 
     SequenceResult result = SEQUENCE_FAILED;
-    if (firmwareLoadedOrUnknown()) {
+    switch (checkProgrammableUnit()) {
+    case UNIT_GO_ON:
         result = monitorDevice();
-    } else {
+        break;
+    case UNIT_NOT_LOADED:
         printf("ERROR: Прошивка не загружена!\n");
+        break;
+    case UNIT_MISSING:
+        printf("ERROR: Device doesn't have Programmable Unit PuID:%d\n", g_wantedUnit);
+        break;
     }
     KEL_close(g_device);
     g_device = 0;

@@ -1,5 +1,6 @@
-// The device sequence: first board, firmware check of its first unit,
-// SYSMON0 capture, the polling loop, then everything given back.
+// The device sequence: the board -lid names (or the first listed), the
+// firmware check of the unit -pu names (or the first), SYSMON0 capture,
+// the polling loop, then everything given back.
 #ifndef MONITOR_DEVICE_SEQUENCE_H
 #define MONITOR_DEVICE_SEQUENCE_H
 
@@ -15,12 +16,18 @@ enum SequenceResult {
 // shut down when it returns.
 SequenceResult runDeviceSequence(void);
 
-// Checks the first programmable unit of the open device (g_device). True
-// when its firmware is loaded, and also when there is no unit to examine:
-// no memory for the unit list ("No Enough Memory") or no unit in it. Those
-// print their error line and the program goes on to the monitor; only a
-// unit known to be unloaded stops it.
-bool firmwareLoadedOrUnknown(void);
+enum UnitCheckResult {
+    UNIT_GO_ON,      // firmware loaded, or no unit list to examine
+    UNIT_NOT_LOADED, // the unit's firmware is not loaded
+    UNIT_MISSING     // the unit -pu asked for is not in the list
+};
+
+// Checks the programmable unit of the open device (g_device) that -pu
+// names, or the first one listed. UNIT_GO_ON also when there is no unit to
+// examine: no memory for the unit list ("No Enough Memory") or no unit in
+// it; those print their error line and the program goes on to the monitor,
+// unless a unit was asked for by its id (UNIT_MISSING).
+UnitCheckResult checkProgrammableUnit(void);
 
 // Captures a service of the open device in shared mode and reports the
 // granted mode; returns the handle and writes the granted mode.

@@ -6,6 +6,7 @@
 #include "console.h"
 #include "kel_api.h"
 #include "program_values.h"
+#include "reading_log.h"
 #include "sensor_table.h"
 #include "stop_request.h"
 #include "system.h"
@@ -55,12 +56,14 @@ void runPollingPass(int32_t service, SysmonRecords *records) {
     printSensorTable();
     // Whoever reads a redirected output sees each table as it is made.
     fflush(stdout);
+    logReadings();
 }
 
 void runMonitor(int32_t service) {
     SysmonRecords records;
     memset(&records, 0, sizeof records);
     readNominals(service, &records);
+    openReadingLog();
     // Keys typed during the first second are not echoed either.
     platEnterKeyMode();
     for (;;) {
@@ -73,4 +76,5 @@ void runMonitor(int32_t service) {
             break;
         }
     }
+    closeReadingLog();
 }

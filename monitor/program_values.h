@@ -6,9 +6,13 @@
 
 #include <stdint.h>
 
+#include <string>
+
+#include "filesystem.h"
 #include "kel_sysmon.h"
 
 #define MONITOR_NO_BOARD (-1)
+#define MONITOR_FIRST_LISTED (-1) // -lid-1, -pu-1 and no option: the first one listed
 
 // Each flag is the low 8 bits of its option value; non-zero means on.
 struct MonitorFlags {
@@ -30,9 +34,14 @@ struct ReadingSet {
 };
 
 extern MonitorFlags g_flags;
-extern int32_t g_chosenLid;     // the first listed board; MONITOR_NO_BOARD before
-extern int32_t g_device;        // the open device
-extern int32_t g_sysmonService; // the captured SYSMON0, 0 when none
+extern int32_t g_wantedLid;              // -lid: the board to open, or MONITOR_FIRST_LISTED
+extern int32_t g_wantedUnit;             // -pu: the unit to check, or MONITOR_FIRST_LISTED
+extern char g_kelConfig[PLAT_PATH_SIZE]; // the configuration file named to KEL_init
+extern const char *g_optionFile;         // -f: the option file; null: search for it
+extern std::string g_logFile;            // LogFile: the readings log; empty: none
+extern int32_t g_chosenLid;              // the board opened; MONITOR_NO_BOARD before
+extern int32_t g_device;                 // the open device
+extern int32_t g_sysmonService;          // the captured SYSMON0, 0 when none
 extern ReadingSet g_readings;
 
 #endif

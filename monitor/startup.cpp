@@ -3,11 +3,16 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+
+#include "command_line.h"
 #include "console.h"
 #include "device_sequence.h"
-#include "ini_reader.h"
 #include "kel_api.h"
 #include "monitor_flags.h"
+#include "option_file_limit.h"
+#include "path_limit.h"
+#include "program_values.h"
 #include "stop_request.h"
 #include "system.h"
 
@@ -16,8 +21,7 @@ namespace {
 const int kExitOk = 0;
 const int kExitFailed = 1;
 
-// The options listed here are not read: the text is kept as operators
-// know it.
+// The text is kept as operators know it.
 void printUsage() {
     printf("LOG: demo_sensors [option,...]\n");
     printf("LOG: option:\n");
@@ -30,22 +34,27 @@ void printUsage() {
 // Standard output stays as operators know it; the reason goes to standard
 // error so that scripts can tell what failed.
 bool readFlags() {
-    const int result = readMonitorFlags(MONITOR_OPTION_FILE);
+    const char *name = g_optionFile != nullptr ? g_optionFile : MONITOR_OPTION_FILE;
+    const int result = g_optionFile != nullptr ? readMonitorFlagsFrom(g_optionFile)
+                                               : readMonitorFlags(MONITOR_OPTION_FILE);
     if (result == READ_FLAGS_NOT_FOUND) {
         fprintf(stderr,
                 "demo_sensors: can't find option file '%s' in the program directory, the "
                 "current directory or PATH\n",
-                MONITOR_OPTION_FILE);
+                name);
+        return false;
+    }
+    if (result == READ_FLAGS_UNREADABLE) {
+        fprintf(stderr, "demo_sensors: can't read option file '%s'\n", name);
         return false;
     }
     if (result == READ_FLAGS_PATH_TOO_LONG) {
-        fprintf(stderr, "demo_sensors: the path of option file '%s' is longer than %d characters\n",
-                MONITOR_OPTION_FILE, MONITOR_PATH_SIZE - 1);
+        const std::string subject = std::string("the path of option file '") + name + "'";
+        refuseLongPath("demo_sensors", subject.c_str());
         return false;
     }
     if (result == READ_FLAGS_TOO_LARGE) {
-        fprintf(stderr, "demo_sensors: option file '%s' is larger than %lu bytes: it is not read\n",
-                MONITOR_OPTION_FILE, PLAT_INI_FILE_LIMIT);
+        refuseLargeOptionFile("demo_sensors", name);
         return false;
     }
     return true;
@@ -54,7 +63,7 @@ bool readFlags() {
 bool startLibrary() {
     KEL_displayMode(KEL_DISPLAY_MODE_DEFAULT);
     int32_t boardCount = 0;
-    if (KEL_init(KEL_CONFIG_FILE, &boardCount) < 0) {
+    if (KEL_init(g_kelConfig, &boardCount) < 0) {
         printf("ERROR: Can't Initialize KEL Shell\n");
         return false;
     }
@@ -82,7 +91,8 @@ int runSensors(int argc, char **argv) {
     if (isHelpRequest(argc, argv)) {
         printUsage();
         status = kExitOk;
-    } else if (readFlags() && startLibrary()) {
+    } else if (parseSensorCommandLine(argc, argv) == SENSOR_COMMAND_LINE_OK && readFlags() &&
+               startLibrary()) {
         status = runDeviceSequence() == SEQUENCE_MONITORED ? kExitOk : kExitFailed;
     }
     // A run ended on request has given the board back and ends at once.

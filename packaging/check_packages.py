@@ -43,12 +43,14 @@ def program_calls(program):
 PROGRAMS = ("demo_sgen.exe", "demo_sensors.exe")
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
 WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
-                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini", "windows.md"}
+                 "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini", "windows.md",
+                 "soak/kel.ini", "soak/demo_sensors.ini"}
 SAMPLES = "share/kel-board-demos/examples"
-LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors",
+LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors", "bin/plot-sensor-log",
                "lib/kel-board-demos/simulated/libKEL.so",
                SAMPLES + "/demo_sgen.ini", SAMPLES + "/demo_sensors.ini",
-               SAMPLES + "/kel_sgen.ini", "share/doc/kel-board-demos/README",
+               SAMPLES + "/kel_sgen.ini", SAMPLES + "/soak/kel.ini",
+               SAMPLES + "/soak/demo_sensors.ini", "share/doc/kel-board-demos/README",
                "share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1"}
 OPERATOR_LIBRARY = "lib/kel-board-demos"
 RUNPATH = "$ORIGIN/../lib/kel-board-demos:$ORIGIN/../lib/kel-board-demos/simulated"
@@ -279,6 +281,11 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
     compare_run(label + " bin/demo_sgen -q", sgen, samples, documented_sample(checkout, "demo_sgen"), env)
     compare_run(label + " bin/demo_sensors", [os.path.join(prefix, "bin", "demo_sensors")],
                 samples, documented_sample(checkout, "demo_sensors"), env)
+    # The plotting tool starts with the system's Python (its usage needs no
+    # matplotlib).
+    status, out, err = run([os.path.join(prefix, "bin", "plot-sensor-log"), "--help"], samples, env)
+    check(status == 0 and out.startswith("usage: plot-sensor-log"),
+          "%s: bin/plot-sensor-log --help: status %d, %s" % (label, status, err))
 
     # Which libKEL.so the programs load: the operator's by LD_LIBRARY_PATH,
     # then the one put in lib/kel-board-demos/, else the simulated one.

@@ -3,6 +3,9 @@
 #define PLATFORM_FILESYSTEM_H
 
 #include <stdint.h>
+#include <stdio.h>
+
+#include <string>
 
 // The longest path the programs handle, NUL included: the Windows API's
 // classic limit, kept on POSIX so that both behave alike.
@@ -24,5 +27,22 @@ bool platCanOpenForReading(const char *path);
 // path of the first match. Returns its length without the NUL; the size it
 // needs when buffer is too small; 0 when no file was found.
 uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size);
+
+// True for a character that ends a directory in a path: '/', and on
+// Windows also '\\'.
+bool platIsPathSeparator(char c);
+
+// The separator the platform puts between a directory and a name.
+char platPathSeparator(void);
+
+// The directory and the name joined with one separator ('/', on Windows
+// '\\'), none added when the directory already ends in one; an empty
+// directory gives the name alone.
+std::string platJoinPath(const std::string &directory, const char *fileName);
+
+// Opens a regular file for appending bytes as they are, creating it when it
+// is missing; null when it cannot be opened or is no regular file (a FIFO
+// would make the program wait for a reader, a device is no log).
+FILE *platOpenAppendFile(const char *path);
 
 #endif

@@ -1,10 +1,25 @@
-// Sleeping and the locale.
+// Sleeping, the clock and the locale.
 #ifndef PLATFORM_SYSTEM_H
 #define PLATFORM_SYSTEM_H
 
 #include <stdint.h>
 
 void platSleepMs(uint32_t milliseconds);
+
+// A moment in local time, with the local zone's offset from UTC then.
+struct PlatLocalTime {
+    int year;
+    int month; // 1 to 12
+    int day;   // 1 to 31
+    int hour;
+    int minute;
+    int second;
+    int millisecond;
+    int offsetMinutes; // east of UTC positive: +120 for UTC+02:00
+};
+
+// The local time now.
+void platLocalTimeNow(PlatLocalTime *now);
 
 // Sets the character-type category of the C locale to the Russian locale
 // and, on Windows, switches a console's output code page to the messages'

@@ -1,5 +1,7 @@
 #include <string.h>
 
+#include <vector>
+
 #include "kel_control_records.h"
 #include "kel_sysmon.h"
 #include "service_model.h"
@@ -14,10 +16,25 @@ namespace {
 // that wobble a little from read to read on a fixed pattern, so that tests
 // can predict every value. Minimum and maximum run from KEL_init on. The
 // "<sensor>_writes" and "nominals_writes" keys name the shared unwritten-
-// record fault of the sensor's or the nominals' control code.
+// record fault of the sensor's or the nominals' control code. For soak
+// demonstrations a sensor can follow a course: a drift that stops after a
+// number of reads, steps from a given read on, and excursions for a number
+// of reads (reads are numbered from 1, per sensor, from KEL_init on).
 
 // Steps of the wobble, repeated every eight reads.
 const int kWobble[8] = {0, 1, 2, 1, 0, -1, -2, -1};
+
+// A change of a sensor's value from one read on: for a number of reads (an
+// excursion), or for good (a step, reads 0).
+struct Change {
+    unsigned long long from;
+    unsigned long long reads;
+    double by;
+
+    bool appliesTo(unsigned long long read) const {
+        return read >= from && (reads == 0 || read - from < reads);
+    }
+};
 
 struct Sensor {
     const char *name; // configuration prefix
@@ -25,7 +42,9 @@ struct Sensor {
     double base;
     double step; // wobble unit
     bool fixed = false;
-    double drift = 0.0; // added once per read, cumulative
+    double drift = 0.0;                // added once per read, cumulative
+    unsigned long long driftReads = 0; // reads after which the drift stops; 0: never
+    std::vector<Change> changes = {};
     unsigned long long reads = 0;
     double minimum = 0.0;
     double maximum = 0.0;
@@ -33,7 +52,14 @@ struct Sensor {
     // The value of the next read; updates the reads and the range.
     double measure() {
         const double wobble = fixed ? 0.0 : kWobble[reads % 8] * step;
-        const double value = base + wobble + drift * static_cast<double>(reads);
+        const unsigned long long drifted =
+            driftReads != 0 && reads > driftReads ? driftReads : reads;
+        double value = base + wobble + drift * static_cast<double>(drifted);
+        for (const Change &change : changes) {
+            if (change.appliesTo(reads + 1)) {
+                value += change.by;
+            }
+        }
         if (reads == 0 || value < minimum) {
             minimum = value;
         }
@@ -75,6 +101,15 @@ public:
             if (key == name + "_drift") {
                 return parsed(readReal(value, &sensor.drift), key, value, error);
             }
+            if (key == name + "_drift_reads") {
+                return parsed(readCount(value, &sensor.driftReads), key, value, error);
+            }
+            if (key == name + "_step") {
+                return parsed(readChanges(value, false, &sensor.changes), key, value, error);
+            }
+            if (key == name + "_excursion") {
+                return parsed(readChanges(value, true, &sensor.changes), key, value, error);
+            }
             if (key == name + "_writes") {
                 return parsed(readWrites(value, sensor.code, faults), key, value, error);
             }
@@ -113,6 +148,44 @@ private:
         if (!ok) {
             *error = badValueError(key, value);
         }
+        return true;
+    }
+
+    static bool readCount(const std::string &text, unsigned long long *count) {
+        long long number = 0;
+        if (!readInteger(trimmed(text), &number) || number < 1) {
+            return false;
+        }
+        *count = static_cast<unsigned long long>(number);
+        return true;
+    }
+
+    // "READ:CHANGE, ..." for steps, "READ:COUNT:CHANGE, ..." for excursions.
+    static bool readChanges(const std::string &text, bool excursion, std::vector<Change> *into) {
+        std::vector<Change> changes = {};
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = text.find(',', start);
+            if (end == std::string::npos) {
+                end = text.size();
+            }
+            const std::string entry = text.substr(start, end - start);
+            const size_t first = entry.find(':');
+            const size_t last = entry.rfind(':');
+            if (first == std::string::npos || (excursion == (first == last))) {
+                return false;
+            }
+            Change change = {0, 0, 0.0};
+            if (!readCount(entry.substr(0, first), &change.from) ||
+                (excursion &&
+                 !readCount(entry.substr(first + 1, last - first - 1), &change.reads)) ||
+                !readReal(trimmed(entry.substr(last + 1)), &change.by)) {
+                return false;
+            }
+            changes.push_back(change);
+            start = end + 1;
+        }
+        into->insert(into->end(), changes.begin(), changes.end());
         return true;
     }
 

@@ -4,16 +4,19 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 #include "board_listing.h"
 #include "command_line.h"
 #include "console.h"
 #include "dds_setup.h"
 #include "filesystem.h"
 #include "fmc_clock.h"
-#include "ini_reader.h"
 #include "kel_api.h"
 #include "kel_basedds.h"
 #include "option_file.h"
+#include "option_file_limit.h"
+#include "path_limit.h"
 #include "program_values.h"
 #include "stop_request.h"
 
@@ -32,10 +35,9 @@ bool readSettings(int argc, char **argv) {
     }
     const int32_t loaded = loadOptions(g_optionFileName);
     if (loaded == LOAD_OPTIONS_PATH_TOO_LONG) {
-        fprintf(stderr,
-                "demo_sgen: the current directory and option file name '%s' make a path longer "
-                "than %d characters\n",
-                g_optionFileName, SGEN_NAME_SIZE - 1);
+        const std::string parts =
+            std::string("the current directory and option file name '") + g_optionFileName + "'";
+        refuseLongJoinedPath("demo_sgen", parts.c_str());
         return false;
     }
     if (loaded == LOAD_OPTIONS_NO_DIRECTORY) {
@@ -46,8 +48,7 @@ bool readSettings(int argc, char **argv) {
         return false;
     }
     if (loaded == LOAD_OPTIONS_TOO_LARGE) {
-        fprintf(stderr, "demo_sgen: option file '%s' is larger than %lu bytes: it is not read\n",
-                g_optionFileName, PLAT_INI_FILE_LIMIT);
+        refuseLargeOptionFile("demo_sgen", g_optionFileName);
         return false;
     }
     if (loaded < 0) {

@@ -14,8 +14,4 @@ enum CommandLineResult {
 // command line prints why on standard error and returns a non-zero result.
 int parseCommandLine(int argc, char **argv);
 
-// Converts a LID text as an unsigned 32-bit number with automatic base:
-// 0x for hexadecimal, a leading 0 for octal, else decimal.
-uint32_t convertLid(const char *text);
-
 #endif

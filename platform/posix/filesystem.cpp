@@ -39,14 +39,33 @@ std::string programDirectory() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string joined(const std::string &directory, const char *fileName) {
-    if (directory.empty()) {
-        return fileName; // an empty PATH entry means the current directory
-    }
-    return directory.back() == '/' ? directory + fileName : directory + "/" + fileName;
-}
-
 } // namespace
+
+bool platIsPathSeparator(char c) { return c == '/'; }
+
+char platPathSeparator(void) { return '/'; }
+
+FILE *platOpenAppendFile(const char *path) {
+    if (path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    // O_NONBLOCK: opening a FIFO must not wait for a reader; a regular
+    // file's writes never block on it anyway.
+    const int descriptor =
+        open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    struct stat info;
+    FILE *file = nullptr;
+    if (fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode)) {
+        file = fdopen(descriptor, "ab");
+    }
+    if (file == nullptr) {
+        close(descriptor);
+    }
+    return file;
+}
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     std::string path(PATH_MAX, '\0');
@@ -89,8 +108,8 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
     char cwd[PATH_MAX];
     std::string candidates[2] = {programDirectory(), getcwd(cwd, sizeof cwd) ? cwd : ""};
     for (const std::string &directory : candidates) {
-        if (!directory.empty() && isRegularFile(joined(directory, fileName))) {
-            return deliver(joined(directory, fileName), buffer, size);
+        if (!directory.empty() && isRegularFile(platJoinPath(directory, fileName))) {
+            return deliver(platJoinPath(directory, fileName), buffer, size);
         }
     }
     const char *path = getenv("PATH");
@@ -104,7 +123,7 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
         if (end == std::string::npos) {
             end = list.size();
         }
-        const std::string candidate = joined(list.substr(start, end - start), fileName);
+        const std::string candidate = platJoinPath(list.substr(start, end - start), fileName);
         if (isRegularFile(candidate)) {
             return deliver(candidate, buffer, size);
         }

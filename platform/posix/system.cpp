@@ -33,6 +33,21 @@ void platSleepMs(uint32_t milliseconds) {
     }
 }
 
+void platLocalTimeNow(PlatLocalTime *now) {
+    struct timespec clock;
+    clock_gettime(CLOCK_REALTIME, &clock);
+    struct tm local = {};
+    localtime_r(&clock.tv_sec, &local);
+    now->year = local.tm_year + 1900;
+    now->month = local.tm_mon + 1;
+    now->day = local.tm_mday;
+    now->hour = local.tm_hour;
+    now->minute = local.tm_min;
+    now->second = local.tm_sec;
+    now->millisecond = static_cast<int>(clock.tv_nsec / 1000000);
+    now->offsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
+}
+
 bool platSetRussianLocaleAndCodePage(void) {
     // POSIX systems have no locale called "Russian"; try it, then a UTF-8
     // Russian locale. The messages are UTF-8 here, so a failure is harmless.

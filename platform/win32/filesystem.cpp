@@ -1,5 +1,7 @@
 #include "../filesystem.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <string>
@@ -8,6 +10,38 @@
 
 // The Windows calls already follow the size convention of filesystem.h: the
 // length on success, the size needed (NUL included) when it does not fit.
+
+bool platIsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+char platPathSeparator(void) { return '\\'; }
+
+FILE *platOpenAppendFile(const char *path) {
+    if (path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    // Readers may open the file while it grows (FILE_SHARE_READ); a pipe,
+    // console or device is refused as no log.
+    const HANDLE handle =
+        CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE *file = _fdopen(descriptor, "ab");
+    if (file == nullptr) {
+        _close(descriptor); // closes the handle too
+    }
+    return file;
+}
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     if (buffer == nullptr) {

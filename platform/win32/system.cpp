@@ -51,6 +51,37 @@ void showMessagesOnConsole() {
 // board back at once.
 void platSleepMs(uint32_t milliseconds) { (void)waitForStop(milliseconds); }
 
+void platLocalTimeNow(PlatLocalTime *now) {
+    FILETIME utcFile;
+    GetSystemTimeAsFileTime(&utcFile);
+    SYSTEMTIME utc = {};
+    SYSTEMTIME local = {};
+    FILETIME localFile = utcFile;
+    // The zone's rules for this moment, daylight saving time included.
+    if (!FileTimeToSystemTime(&utcFile, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) ||
+        !SystemTimeToFileTime(&local, &localFile)) {
+        local = utc;
+        localFile = utcFile;
+    }
+    const auto ticks = [](const FILETIME &file) {
+        return static_cast<long long>((static_cast<unsigned long long>(file.dwHighDateTime) << 32) |
+                                      file.dwLowDateTime);
+    };
+    const long long ticksPerMinute = 60LL * 10000000LL; // 100 ns ticks
+    const long long difference = ticks(localFile) - ticks(utcFile);
+    // The local time lost the sub-millisecond ticks: round to whole minutes.
+    const long long half = difference < 0 ? -ticksPerMinute / 2 : ticksPerMinute / 2;
+    now->year = local.wYear;
+    now->month = local.wMonth;
+    now->day = local.wDay;
+    now->hour = local.wHour;
+    now->minute = local.wMinute;
+    now->second = local.wSecond;
+    now->millisecond = local.wMilliseconds;
+    now->offsetMinutes = static_cast<int>((difference + half) / ticksPerMinute);
+}
+
 bool platSetRussianLocaleAndCodePage(void) {
     const bool set = setlocale(LC_CTYPE, "Russian") != nullptr;
     showMessagesOnConsole();

@@ -25,12 +25,18 @@ A scenario is a folder:
   expected_status  exit status (absent: 0)
   expected_stderr  the whole standard error (absent: not compared)
   expected_trace   the library's call trace (absent: not compared)
+  expected_files/  files the run must leave in its working directory, each
+                   compared with the file of the same path there; in them
+                   {timestamp} stands for a local time as the readings log
+                   writes it (2026-01-31T23:59:59.123+01:00), and a missing
+                   file fails
   about            one line: what the scenario shows (not read by the runner)
 
 With KEL_E2E_UPDATE=1 the expected files are written from the run instead
 of compared (each one a comparison would read: the standard output, the
-status when it is not 0, standard error and trace when the scenario has
-them): review the diff before committing it.
+status when it is not 0, standard error, trace and written files when the
+scenario has them, the times in written files as {timestamp}): review the
+diff before committing it.
 
 With --windows the program is the Windows build, started through --launcher
 (wine) and the --key-feeder, and compared with the same expected files. The
@@ -46,6 +52,7 @@ import contextlib
 import copy
 import difflib
 import os
+import re
 import shlex
 import stat
 import shutil
@@ -59,6 +66,9 @@ import tempfile
 TIMEOUT_SECONDS = 600
 DEFAULTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "defaults")
 UNPRIVILEGED = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+WRITTEN = "expected_files"
+TIMESTAMP = "{timestamp}"
+TIMESTAMP_PATTERN = rb"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d"
 
 
 def read(path, default=None):
@@ -278,6 +288,12 @@ class run_plan:
         self.trace = ""  # the library's call trace, as the runner reads it
         self.program = ""  # the program as the command starts it
         self.directory_removed = False  # removed once the program is in it
+        self.written = []  # files compared after the run, relative to directory
+
+
+def defaults_of(scenario):
+    """The shared fixtures of the scenario's program."""
+    return os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)))
 
 
 def prepare_run(options, windows, root):
@@ -294,13 +310,14 @@ def prepare_run(options, windows, root):
         measure = windows.path_length(work) if windows else posix_path_length
         plan.directory = deep_directory(work, workdir.decode("utf-8").strip(), measure)
     # Shared fixtures first, then the scenario's own files over them.
-    defaults = os.path.join(DEFAULTS, os.path.basename(os.path.dirname(scenario)))
+    defaults = defaults_of(scenario)
     if os.path.isdir(defaults) and not os.path.exists(os.path.join(scenario, "without_defaults")):
         shutil.copytree(defaults, plan.directory, dirs_exist_ok=True)
     files = os.path.join(scenario, "files")
     if os.path.isdir(files):
         shutil.copytree(files, plan.directory, dirs_exist_ok=True)
     plan.trace = os.path.join(root, "trace.txt")
+    plan.written = written_files(scenario)
 
     program = options.program
     feeder = [windows.feeder] if windows and windows.feeder else []
@@ -346,6 +363,41 @@ def prepare_run(options, windows, root):
     else:
         plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
     return plan
+
+
+def written_files(scenario):
+    """The paths of expected_files/, relative to it, in a stable order."""
+    top = os.path.join(scenario, WRITTEN)
+    found = []
+    for directory, _, names in os.walk(top):
+        found += [os.path.relpath(os.path.join(directory, name), top) for name in names]
+    return sorted(found)
+
+
+def reset_written_files(scenario, plan):
+    """Puts each file a run writes back as the scenario laid it out (or
+    removes it), so that the second run of a round trip starts as the
+    first did."""
+    for name in plan.written:
+        path = os.path.join(plan.directory, name)
+        for source in (os.path.join(scenario, "files", name),
+                       os.path.join(defaults_of(scenario), name)):
+            if os.path.isfile(source):
+                shutil.copy2(source, path)
+                break
+        else:
+            if os.path.lexists(path):
+                os.remove(path)
+
+
+def matches_written(expected, actual):
+    """A written file against its expected text, {timestamp} matching any
+    time in the log's form."""
+    if actual is None:
+        return False
+    parts = expected.split(TIMESTAMP.encode())
+    pattern = TIMESTAMP_PATTERN.join(re.escape(part) for part in parts)
+    return re.fullmatch(pattern, actual, re.DOTALL) is not None
 
 
 def empty_library_configuration(directory):
@@ -423,12 +475,15 @@ def execute(plan, windows):
     stdout, stderr = run.stdout, run.stderr
     if windows:
         stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
-    return {
+    actual = {
         "expected_stdout": stdout,
         "expected_stderr": stderr,
         "expected_status": f"{run.returncode}\n".encode(),
         "expected_trace": read(plan.trace, b""),
     }
+    for name in plan.written:
+        actual[os.path.join(WRITTEN, name)] = read(os.path.join(plan.directory, name))
+    return actual
 
 
 def update(scenario, actual):
@@ -437,6 +492,11 @@ def update(scenario, actual):
     the scenario has them."""
     for name, value in actual.items():
         path = os.path.join(scenario, name)
+        if name.startswith(WRITTEN + os.sep):
+            if value is not None:
+                with open(path, "wb") as handle:
+                    handle.write(re.sub(TIMESTAMP_PATTERN, TIMESTAMP.encode(), value))
+            continue
         if (os.path.exists(path) or name == "expected_stdout"
                 or (name == "expected_status" and value != b"0\n")):
             with open(path, "wb") as handle:
@@ -457,6 +517,12 @@ def compare(scenario, actual, windows, leg=""):
             continue
         if leg == "replayed" and name == "expected_stderr":
             expected = without_library_lines(expected)
+        if name.startswith(WRITTEN + os.sep):
+            if not matches_written(expected, value):
+                show_difference(f"{name} {leg}".strip(), expected,
+                                b"(not written)\n" if value is None else value)
+                failed = True
+            continue
         if windows and name in ("expected_stdout", "expected_stderr"):
             expected = windows.expected_text(expected)
         if expected != value:
@@ -544,6 +610,7 @@ def round_trip(options, windows, updating):
         for leg, leg_plan, prepare in round_trip_plans(options, windows, root, plan):
             if prepare:
                 prepare(plan.directory)
+            reset_written_files(options.scenario, plan)
             if os.path.exists(plan.trace):
                 with open(plan.trace, "wb"):
                     pass

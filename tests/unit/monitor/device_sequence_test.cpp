@@ -73,7 +73,7 @@ void checkUnitsUnderAddressLimit() {
     space.rlim_max = limit;
     setrlimit(RLIMIT_AS, &space);
     dup2(STDERR_FILENO, STDOUT_FILENO);
-    const bool goesOn = firmwareLoadedOrUnknown();
+    const bool goesOn = checkProgrammableUnit() == UNIT_GO_ON;
     fflush(stdout);
     _exit(goesOn ? 0 : 4);
 }

@@ -63,3 +63,49 @@ TEST_F(Filesystem, SearchFindsAFileInTheCurrentDirectory) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(JoinPath, OneSeparatorBetweenDirectoryAndName) {
+    const std::string separator(1, platPathSeparator());
+    EXPECT_EQ(platJoinPath("conf", "kel.ini"), "conf" + separator + "kel.ini");
+    EXPECT_EQ(platJoinPath("conf/", "kel.ini"), "conf/kel.ini"); // not doubled
+    EXPECT_EQ(platJoinPath("/", "kel.ini"), "/kel.ini");
+    EXPECT_EQ(platJoinPath("", "kel.ini"), "kel.ini");
+#if defined(_WIN32)
+    EXPECT_EQ(platJoinPath("C:\\boards\\", "kel.ini"), "C:\\boards\\kel.ini");
+    EXPECT_EQ(platJoinPath("C:\\boards", "kel.ini"), "C:\\boards\\kel.ini");
+#else
+    EXPECT_EQ(platJoinPath("a\\", "kel.ini"), "a\\/kel.ini"); // a backslash is a letter here
+#endif
+}
+
+using AppendFile = InTempDirectory;
+
+TEST_F(AppendFile, CreatesOrAppendsToARegularFileOnly) {
+    FILE *created = platOpenAppendFile("log.csv");
+    ASSERT_NE(created, nullptr);
+    fputs("one\n", created);
+    fclose(created);
+    FILE *again = platOpenAppendFile("log.csv");
+    ASSERT_NE(again, nullptr);
+    fputs("two\n", again);
+    fclose(again);
+    std::ifstream read("log.csv", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(read)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "one\ntwo\n"); // bytes as written, nothing overwritten
+
+    fs::create_directory("folder.csv");
+    EXPECT_EQ(platOpenAppendFile("folder.csv"), nullptr);
+    EXPECT_EQ(platOpenAppendFile("missing/log.csv"), nullptr);
+    EXPECT_EQ(platOpenAppendFile(""), nullptr);
+#if !defined(_WIN32)
+    // A FIFO without a reader would hold the monitor before its first pass.
+    ASSERT_EQ(mkfifo("fifo.csv", 0600), 0);
+    EXPECT_EQ(platOpenAppendFile("fifo.csv"), nullptr);
+    EXPECT_EQ(platOpenAppendFile("/dev/null"), nullptr);
+#endif
+}
+
+} // namespace

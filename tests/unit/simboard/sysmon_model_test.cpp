@@ -50,9 +50,29 @@ TEST_F(SimulatedSysmon, ReadingsMoveFromReadToReadWithTheirRangeKeptAcrossCaptur
     EXPECT_DOUBLE_EQ(reading.maximum, 1.004);
 }
 
+// The scripted course of a soak demonstration: reads numbered from 1.
+TEST_F(SimulatedSysmon, ACourseOfDriftStepsAndExcursions) {
+    ASSERT_EQ(start("temperature = 40\ntemperature_drift = 0.5\ntemperature_drift_reads = 4\n"
+                    "temperature_step = 3:1, 6:-2\n"
+                    "temperature_excursion = 5:2:10\n"),
+              0);
+    const int32_t service = capture();
+    const double expected[] = {40.0, 40.5, 42.0, 42.5, 53.0, 51.0, 41.0, 41.0};
+    for (double value : expected) {
+        SensorReading reading = {};
+        KEL_ctrl(service, 0, KELctrl_SYSMON_GETTEMP, &reading);
+        EXPECT_DOUBLE_EQ(reading.current, value);
+    }
+}
+
 TEST_F(SimulatedSysmon, RefusesBadValuesAndUnknownCodes) {
     EXPECT_LT(start("vccint = 1.0V\n"), 0);
     EXPECT_LT(start("vccaux_writes = sometimes\n"), 0);
+    EXPECT_LT(start("vccint_step = 0:0.1\n"), 0);         // reads start at 1
+    EXPECT_LT(start("vccint_step = 5:1:0.1\n"), 0);       // a step has no count
+    EXPECT_LT(start("vccint_excursion = 5:0.1\n"), 0);    // an excursion has one
+    EXPECT_LT(start("vccint_excursion = 5:2:0.1,\n"), 0); // an empty entry
+    EXPECT_LT(start("vccint_drift_reads = -3\n"), 0);
     ASSERT_EQ(start(""), 0);
     const int32_t service = capture();
     double value = 0.0;

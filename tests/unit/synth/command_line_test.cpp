@@ -5,18 +5,14 @@
 
 #include "../../../synth/command_line.h"
 #include "../../../synth/program_values.h"
+#include "../argument_list.h"
 
 namespace {
 
 // Runs the parser on a command line given without the program name.
 int parse(std::vector<std::string> words) {
-    words.insert(words.begin(), "demo_sgen");
-    std::vector<char *> argv;
-    for (std::string &word : words) {
-        argv.push_back(&word[0]);
-    }
-    argv.push_back(nullptr);
-    return parseCommandLine(static_cast<int>(words.size()), argv.data());
+    ArgumentList arguments("demo_sgen", std::move(words));
+    return parseCommandLine(arguments.argc(), arguments.argv());
 }
 
 class CommandLine : public ::testing::Test {
@@ -26,35 +22,6 @@ protected:
         g_quiet = 0;
     }
 };
-
-TEST(ConvertLid, FollowsTheUnsignedConversionRules) {
-    EXPECT_EQ(convertLid("3"), 3u);
-    EXPECT_EQ(convertLid("0x10"), 16u);
-    EXPECT_EQ(convertLid("0X1f"), 31u);
-    EXPECT_EQ(convertLid("010"), 8u);
-    EXPECT_EQ(convertLid("  \t42"), 42u);
-    EXPECT_EQ(convertLid("+7"), 7u);
-    EXPECT_EQ(convertLid("12abc"), 12u);
-    EXPECT_EQ(convertLid("019"), 1u); // 9 is no octal digit
-    EXPECT_EQ(convertLid("0x"), 0u);  // no hex digit: the 0 alone converts
-    EXPECT_EQ(convertLid("0xg"), 0u);
-    EXPECT_EQ(convertLid("x"), 0u);
-    EXPECT_EQ(convertLid(""), 0u);
-    EXPECT_EQ(convertLid("- 5"), 0u); // no white space after the sign
-}
-
-TEST(ConvertLid, WrapsNegativeValuesAndSaturatesOverflow) {
-    EXPECT_EQ(convertLid("-1"), 0xFFFFFFFFu);
-    EXPECT_EQ(convertLid("-2"), 0xFFFFFFFEu);
-    EXPECT_EQ(convertLid("-0x10"), 0xFFFFFFF0u);
-    EXPECT_EQ(convertLid("4294967295"), 0xFFFFFFFFu);
-    EXPECT_EQ(convertLid("4294967296"), 0xFFFFFFFFu);
-    EXPECT_EQ(convertLid("99999999999"), 0xFFFFFFFFu);
-    EXPECT_EQ(convertLid("0x123456789"), 0xFFFFFFFFu);
-    EXPECT_EQ(convertLid("-99999999999"), 0xFFFFFFFFu);
-    // Overflow must not wrap in a 64-bit accumulator either.
-    EXPECT_EQ(convertLid("99999999999999999999999999"), 0xFFFFFFFFu);
-}
 
 TEST_F(CommandLine, NoArgumentsMeanEveryBoardWithWaits) {
     g_chosenLid = 5; // the parser keeps a LID chosen before, as the program starts at -1

@@ -1,0 +1,133 @@
+#include "reading_log.h"
+
+#include <locale.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "filesystem.h"
+#include "path_limit.h"
+#include "program_values.h"
+#include "sensor_table.h"
+
+namespace {
+
+FILE *g_log = nullptr;
+std::string g_logName;
+
+// The table's "%.3f", with a point even where the numeric locale would
+// print a comma.
+std::string readingText(double value) {
+    char text[512]; // room for the widest double in fixed notation
+    snprintf(text, sizeof text, "%.3f", value);
+    std::string result = text;
+    const char *point = localeconv()->decimal_point;
+    const size_t pointLength = point != nullptr ? strlen(point) : 0;
+    if (pointLength > 0 && strcmp(point, ".") != 0) {
+        const size_t at = result.find(point);
+        if (at != std::string::npos) {
+            result.replace(at, pointLength, ".");
+        }
+    }
+    return result;
+}
+
+struct LoggedVoltage {
+    const char *name; // as out_of_tolerance names it
+    bool shown;
+    double current;
+    double nominal;
+};
+
+void stopLogging() {
+    if (g_log != nullptr) {
+        fclose(g_log);
+        g_log = nullptr;
+    }
+}
+
+} // namespace
+
+std::string logTimeText(const PlatLocalTime &time) {
+    const int offset = time.offsetMinutes < 0 ? -time.offsetMinutes : time.offsetMinutes;
+    char text[64];
+    snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", time.year,
+             time.month, time.day, time.hour, time.minute, time.second, time.millisecond,
+             time.offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
+}
+
+std::string readingRow(const PlatLocalTime &time) {
+    const LoggedVoltage voltages[] = {
+        {"vccint", g_flags.vccInt != 0, g_readings.vccInt.current, g_readings.nominal.vccInt},
+        {"vccaux", g_flags.vccAux != 0, g_readings.vccAux.current, g_readings.nominal.vccAux},
+        {"vrefp", g_flags.vrefP != 0, g_readings.vrefP, g_readings.nominal.vrefP},
+        {"vrefn", true, g_readings.vrefN, g_readings.nominal.vrefN},
+    };
+    std::string row = logTimeText(time) + ",";
+    if (g_flags.temperature) {
+        row += readingText(g_readings.temperature.current);
+    }
+    std::string outOfTolerance;
+    for (const LoggedVoltage &voltage : voltages) {
+        row += ",";
+        if (!voltage.shown) {
+            continue;
+        }
+        row += readingText(voltage.current);
+        double deviation = 0.0;
+        if (chooseRow(voltage.current, voltage.nominal, &deviation) == ROW_ERROR) {
+            outOfTolerance += (outOfTolerance.empty() ? "" : ";") + std::string(voltage.name);
+        }
+    }
+    return row + "," + outOfTolerance + "\n";
+}
+
+void attachReadingLog(FILE *file, const char *name) {
+    stopLogging();
+    g_log = file;
+    g_logName = name;
+    // A file that already holds rows goes on without a second header.
+    if (fseek(g_log, 0, SEEK_END) != 0 || ftell(g_log) != 0) {
+        return;
+    }
+    if (fputs(READING_LOG_HEADER, g_log) < 0 || fflush(g_log) != 0) {
+        fprintf(stderr, "demo_sensors: can't write log file '%s'; the readings are not logged\n",
+                g_logName.c_str());
+        stopLogging();
+    }
+}
+
+void openReadingLog(void) {
+    if (g_logFile.empty()) {
+        return;
+    }
+    if (!pathFits(g_logFile.size())) {
+        const std::string subject = "the path of log file '" + g_logFile + "'";
+        refuseLongPath("demo_sensors", subject.c_str());
+        return;
+    }
+    FILE *file = platOpenAppendFile(g_logFile.c_str());
+    if (file == nullptr) {
+        fprintf(stderr, "demo_sensors: can't open log file '%s'; the readings are not logged\n",
+                g_logFile.c_str());
+        return;
+    }
+    attachReadingLog(file, g_logFile.c_str());
+}
+
+void logReadings(void) {
+    if (g_log == nullptr) {
+        return;
+    }
+    PlatLocalTime now;
+    platLocalTimeNow(&now);
+    const std::string row = readingRow(now);
+    if (fputs(row.c_str(), g_log) < 0 || fflush(g_log) != 0) {
+        fprintf(stderr,
+                "demo_sensors: can't write log file '%s'; the readings are no longer logged\n",
+                g_logName.c_str());
+        stopLogging();
+    }
+}
+
+void closeReadingLog(void) { stopLogging(); }
