@@ -31,6 +31,9 @@
 #if defined(_WIN32) && !defined(_WIN64) && (defined(_M_IX86) || defined(__i386__))
 #if defined(KEL_STDCALL)
 #define KEL_CALL __stdcall
+/* Such a build's KEL.dll and programs name each entry point with its
+ * argument bytes (KEL_init@8, board_api/KEL.def). */
+#define KEL_CALL_DECORATES_NAMES 1
 #else
 #define KEL_CALL __cdecl
 #endif

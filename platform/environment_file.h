@@ -18,8 +18,10 @@ bool platEnvironmentPath(const char *name, std::string *path);
 // fopen for a path in the form platEnvironmentPath gives.
 FILE *platOpenFile(const char *path, const char *mode);
 
-// Appends a whole file to text; false when it cannot be opened or read, or
-// when it holds more than limit bytes (reading stops soon after the limit).
-bool platReadFile(const char *path, std::string *text, size_t limit = SIZE_MAX);
+// Appends a whole file to text; false when it cannot be opened or read,
+// with the system's reason in *problem when that is not null, or when it
+// holds more than limit bytes (reading stops soon after the limit).
+bool platReadFile(const char *path, std::string *text, std::string *problem = nullptr,
+                  size_t limit = SIZE_MAX);
 
 #endif

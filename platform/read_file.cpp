@@ -1,9 +1,16 @@
 // Reading a whole file, the same on every platform once it is open.
+#include <errno.h>
+#include <string.h>
+
 #include "environment_file.h"
 
-bool platReadFile(const char *path, std::string *text, size_t limit) {
+bool platReadFile(const char *path, std::string *text, std::string *problem, size_t limit) {
+    errno = 0;
     FILE *file = platOpenFile(path, "rb");
     if (file == nullptr) {
+        if (problem != nullptr) {
+            *problem = strerror(errno);
+        }
         return false;
     }
     char chunk[65536];
@@ -14,6 +21,11 @@ bool platReadFile(const char *path, std::string *text, size_t limit) {
         taken += got;
     }
     const bool complete = ferror(file) == 0 && taken <= limit;
+    // A directory opens on POSIX; reading it fails with EISDIR.
+    if (!complete && problem != nullptr) {
+        *problem =
+            taken > limit ? "larger than " + std::to_string(limit) + " bytes" : strerror(errno);
+    }
     fclose(file);
     return complete;
 }

@@ -1,25 +1,23 @@
 #include "real_library.h"
 
 #include "call_shapes.h"
+#include "entry_point_names.h"
 #include "library_loader.h"
 
 namespace {
 
-// A 32-bit stdcall library may name each entry point with the bytes of its
-// arguments (four each), with or without a leading underscore.
 template <typename Function>
 bool find(void *library, const rec::EntryShape &shape, Function *function, std::string *missing) {
-    const std::string name = shape.name;
-    const std::string bytes = "@" + std::to_string(4 * shape.arguments.size());
-    for (const std::string &candidate : {name, name + bytes, "_" + name + bytes}) {
-        void *address = platLibraryFunction(library, candidate.c_str());
-        if (address != nullptr) {
-            *function = reinterpret_cast<Function>(address);
-            return true;
-        }
+    const EntryName found = findEntryName(
+        shape.name, shape.arguments.size(), thisBuildNameForm(), [&](const std::string &name) {
+            return platLibraryFunction(library, name.c_str()) != nullptr;
+        });
+    if (found.name.empty()) {
+        *missing = found.problem;
+        return false;
     }
-    *missing = name;
-    return false;
+    *function = reinterpret_cast<Function>(platLibraryFunction(library, found.name.c_str()));
+    return true;
 }
 
 } // namespace
@@ -46,7 +44,7 @@ bool loadRealLibrary(const char *path, RealLibrary *real, std::string *problem) 
                           find(library, rec::kClose, &real->close, &missing) &&
                           find(library, rec::kCleanup, &real->cleanup, &missing);
     if (!complete) {
-        *problem = std::string("the board library '") + path + "' has no entry point " + missing;
+        *problem = std::string("the board library '") + path + "' " + missing;
         return false;
     }
     if (real->init == &KEL_init) {

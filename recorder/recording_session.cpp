@@ -7,6 +7,8 @@
 #include <string>
 
 #include "environment_file.h"
+#include "process_facts.h"
+#include "recording_head.h"
 #include "recording_text.h"
 
 namespace {
@@ -26,6 +28,39 @@ Session &theSession() {
     return session;
 }
 
+// What an existing file must start with for the recorder to write over it:
+// only a recording, of any version, is replaced.
+const char kRecordingStart[] = "KEL recording ";
+
+// Refuses to write where it would destroy something: the board library or
+// the recorder itself (both are mapped into the program: truncating one
+// kills it and leaves the vendor's file a few lines of text), or any file
+// that holds something else than a recording. An empty file is taken.
+bool refusedTarget(const std::string &recording, const std::string &library, std::string *problem) {
+    std::string recorder;
+    if (platSameFile(recording.c_str(), library.c_str()) ||
+        (platLibraryPathOf(kRecordingStart, &recorder) &&
+         platSameFile(recording.c_str(), recorder.c_str()))) {
+        *problem = "KEL_RECORD names the board library or the recorder ('" + recording +
+                   "'): name a new file to record to";
+        return true;
+    }
+    FILE *existing = platOpenFile(recording.c_str(), "rb");
+    if (existing == nullptr) {
+        return false; // nothing there to lose, or opening for writing says why
+    }
+    char start[sizeof kRecordingStart - 1];
+    const size_t got = fread(start, 1, sizeof start, existing);
+    fclose(existing);
+    if (got == 0 || std::string(start, got) == std::string(kRecordingStart, sizeof start)) {
+        return false;
+    }
+    *problem = "'" + recording +
+               "' exists and is not a recording: it is left as it is; name a new file to "
+               "record to, or remove it";
+    return true;
+}
+
 bool start(Session *session, std::string *problem) {
     std::string library;
     std::string recording;
@@ -37,13 +72,16 @@ bool start(Session *session, std::string *problem) {
         *problem = "KEL_RECORD is not set: name the file to record to";
         return false;
     }
-    if (!loadRealLibrary(library.c_str(), &session->real, problem)) {
+    // The library is loaded, and the target checked against it, before the
+    // recording file is opened for writing at all.
+    if (!loadRealLibrary(library.c_str(), &session->real, problem) ||
+        refusedTarget(recording, library, problem)) {
         return false;
     }
+    const std::string head = recordingHead(library);
     session->fileName = recording;
     session->file = platOpenFile(recording.c_str(), "wb");
-    const std::string header = rec::recordingHeader() + "# board library: " + library + "\n";
-    if (session->file == nullptr || fputs(header.c_str(), session->file) < 0 ||
+    if (session->file == nullptr || fputs(head.c_str(), session->file) < 0 ||
         fflush(session->file) != 0) {
         *problem =
             std::string("cannot write the recording '") + recording + "': " + strerror(errno);
@@ -72,11 +110,13 @@ const rec::HandleBook &sessionBook() { return theSession().book; }
 void writeCall(rec::Call *call) {
     Session &session = theSession();
     call->number = ++session.calls;
+    // The text first: a control call's comments name the service as held
+    // before the call.
+    const std::string text = session.file != nullptr ? rec::callText(*call, &session.book) : "";
     session.book.follow(*call);
     if (session.file == nullptr) {
         return;
     }
-    const std::string text = rec::callText(*call);
     if (fputs(text.c_str(), session.file) < 0 || fflush(session.file) != 0) {
         fprintf(stderr, "KEL recorder: cannot write the recording '%s' any more: %s\n",
                 session.fileName.c_str(), strerror(errno));

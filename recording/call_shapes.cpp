@@ -26,7 +26,7 @@ const EntryShape kInit{
     {{"configFile", kT, kPathLimit, -1}, {"count", kB, sizeof(int32_t), -1, false}}};
 const EntryShape kLidList{"KEL_lidList",
                           false,
-                          {{"lids", kB, sizeof(uint32_t), 1, false},
+                          {{"lids", kB, sizeof(uint32_t), 1, false, 2},
                            {"capacity", kU, 0, -1},
                            {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kGetInfo{
@@ -38,7 +38,7 @@ const EntryShape kOpen{
 const EntryShape kPuList{"KEL_puList",
                          false,
                          {{"device", kS, 0, -1},
-                          {"list", kB, sizeof(KEL_PuEntry), 2, false},
+                          {"list", kB, sizeof(KEL_PuEntry), 2, false, 3},
                           {"capacity", kU, 0, -1},
                           {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kPuState{
@@ -49,7 +49,7 @@ const EntryShape kServiceList{"KEL_serviceList",
                               false,
                               {{"device", kS, 0, -1},
                                {"reserved", kU, 0, -1},
-                               {"list", kB, sizeof(KEL_ServiceEntry), 3, false},
+                               {"list", kB, sizeof(KEL_ServiceEntry), 3, false, 4},
                                {"capacity", kU, 0, -1},
                                {"count", kB, sizeof(uint32_t), -1, false}}};
 const EntryShape kCapture{"KEL_capture",
@@ -131,10 +131,15 @@ Call describeCall(const EntryShape &shape, std::initializer_list<Argument> argum
                     wanted.kind == ArgumentKind::buffer
                         ? bufferBytes(wanted, numbers, index)
                         : book.recordSize(static_cast<int32_t>(numbers[0]), numbers[2]);
-                value.kind = size > 0 ? ValueKind::bytes : ValueKind::pointer;
-                const uint8_t *bytes = static_cast<const uint8_t *>(pointer);
-                value.before.assign(bytes, bytes + size);
+                value.kind = size == 0              ? ValueKind::pointer
+                             : wanted.readByLibrary ? ValueKind::bytes
+                                                    : ValueKind::outOnly;
+                value.size = size;
                 value.address = const_cast<void *>(pointer);
+                if (value.kind == ValueKind::bytes) {
+                    const uint8_t *bytes = static_cast<const uint8_t *>(pointer);
+                    value.before.assign(bytes, bytes + size);
+                }
             }
             break;
         }
@@ -144,16 +149,40 @@ Call describeCall(const EntryShape &shape, std::initializer_list<Argument> argum
     return call;
 }
 
+namespace {
+
+// The bytes of a write-only buffer that the finished call filled.
+size_t filledBytes(const ArgumentShape &shape, const Value &value, const Call &call) {
+    if (shape.filledBy < 0) {
+        return value.size;
+    }
+    const size_t countIndex = static_cast<size_t>(shape.filledBy);
+    if (call.result < 0 || countIndex >= call.arguments.size() ||
+        call.arguments[countIndex].address == nullptr || shape.size == 0) {
+        return 0;
+    }
+    uint32_t count = 0;
+    memcpy(&count, call.arguments[countIndex].address, sizeof count);
+    const size_t capacity = value.size / shape.size;
+    return (count < capacity ? count : capacity) * shape.size;
+}
+
+} // namespace
+
 void noteWrites(Call *live) {
-    for (Value &value : live->arguments) {
-        if (value.kind != ValueKind::bytes) {
-            continue;
-        }
+    const EntryShape *shape = findEntryShape(live->entry);
+    for (size_t i = 0; shape != nullptr && i < live->arguments.size(); ++i) {
+        Value &value = live->arguments[i];
         const uint8_t *bytes = static_cast<const uint8_t *>(value.address);
-        value.written = memcmp(bytes, value.before.data(), value.before.size()) != 0;
-        if (value.written) {
-            value.after.assign(bytes, bytes + value.before.size());
+        size_t kept = 0;
+        if (value.kind == ValueKind::bytes) {
+            const bool changed = memcmp(bytes, value.before.data(), value.before.size()) != 0;
+            kept = changed ? value.before.size() : 0;
+        } else if (value.kind == ValueKind::outOnly) {
+            kept = filledBytes(shape->arguments.begin()[i], value, *live);
         }
+        value.written = kept > 0;
+        value.after.assign(bytes, bytes + kept);
     }
 }
 
@@ -168,8 +197,8 @@ bool sameCall(const Call &live, const Call &recorded) {
         const Value &a = live.arguments[i];
         const Value &b = recorded.arguments[i];
         const bool compareBytes = shape->arguments.begin()[i].readByLibrary;
-        if (a.kind != b.kind || a.number != b.number || a.text != b.text ||
-            a.before.size() != b.before.size() || (compareBytes && a.before != b.before)) {
+        if (a.kind != b.kind || a.number != b.number || a.text != b.text || a.size != b.size ||
+            (compareBytes && a.before != b.before)) {
             return false;
         }
     }
@@ -180,8 +209,8 @@ void replayWrites(const Call &recorded, const Call &live) {
     for (size_t i = 0; i < recorded.arguments.size() && i < live.arguments.size(); ++i) {
         const Value &wrote = recorded.arguments[i];
         const Value &buffer = live.arguments[i];
-        if (wrote.written && buffer.kind == ValueKind::bytes &&
-            wrote.after.size() == buffer.before.size()) {
+        const bool isBuffer = buffer.kind == ValueKind::bytes || buffer.kind == ValueKind::outOnly;
+        if (wrote.written && isBuffer && wrote.after.size() <= buffer.size) {
             memcpy(buffer.address, wrote.after.data(), wrote.after.size());
         }
     }

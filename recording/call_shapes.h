@@ -31,9 +31,12 @@ struct ArgumentShape {
     size_t size;
     int countOf;
     // False for a buffer the library only writes: what it held before is
-    // whatever the caller left there (not always initialised), so a replay
-    // does not compare it.
+    // whatever the caller left there (not always initialised), so it is
+    // neither looked at, nor recorded, nor compared.
     bool readByLibrary = true;
+    // For a list the library only writes: the argument that counts the
+    // entries it filled (at most the capacity; none when the call failed).
+    int filledBy = -1;
 };
 
 struct EntryShape {
@@ -66,20 +69,25 @@ struct Argument {
 };
 
 // A live call before it is made: numbers, texts and the bytes of every
-// buffer the caller passed. Control records are sized from the book.
+// buffer the library reads; a buffer it only writes keeps its size and
+// address. Control records are sized from the book.
 Call describeCall(const EntryShape &shape, std::initializer_list<Argument> arguments,
                   const HandleBook &book);
 
-// After the call: keeps the bytes of each buffer that the call changed.
+// After the call: keeps the bytes of each read buffer that the call
+// changed, and of each write-only buffer the bytes the call filled: a
+// single value whole, a list the entries its count gives (none when the
+// result is negative).
 void noteWrites(Call *live);
 
 // True when a live call is the recorded one: the same entry point, numbers,
-// texts and the bytes before the call of each buffer the library reads;
-// pointers compare only as null or not.
+// texts, buffer sizes and the bytes before the call of each buffer the
+// library reads; pointers compare only as null or not.
 bool sameCall(const Call &live, const Call &recorded);
 
 // Writes what the recorded call wrote into the live call's buffers. The
-// caller has checked sameCall, so every buffer has the recorded size.
+// caller has checked sameCall, so every buffer has the recorded size; a
+// write-only list gets the entries that were filled, the rest is left.
 void replayWrites(const Call &recorded, const Call &live);
 
 } // namespace rec

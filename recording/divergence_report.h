@@ -1,5 +1,7 @@
 // What the replay says when the program does something else than the
-// recorded session: the call's number, the recorded form and the one made.
+// recorded session: the call's number, the recorded form and the one made
+// (a buffer past 16 bytes by its size only), and where they first differ:
+// the argument and, in a buffer, the byte's offset and the record's field.
 #ifndef RECORDING_DIVERGENCE_REPORT_H
 #define RECORDING_DIVERGENCE_REPORT_H
 
@@ -11,10 +13,13 @@
 
 namespace rec {
 
+class HandleBook;
+
 // `recorded` is null for a call past the end of a recording of
-// `recordedCalls` calls. The text ends with a newline.
+// `recordedCalls` calls; `book` holds the services captured before the call
+// (null: fields are not named). The text ends with a newline.
 std::string divergenceReport(const std::string &file, const Call &live, const Call *recorded,
-                             size_t recordedCalls);
+                             size_t recordedCalls, const HandleBook *book = nullptr);
 
 } // namespace rec
 

@@ -1,6 +1,5 @@
 #include "handle_book.h"
 
-#include "kel_control_records.h"
 #include "kel_status.h"
 #include "recorded_call.h"
 
@@ -25,8 +24,18 @@ void HandleBook::follow(const Call &call) {
 }
 
 size_t HandleBook::recordSize(int32_t service, uint32_t code) const {
+    const KelControlCode *known = controlCode(service, code);
+    return known != nullptr && known->record != nullptr ? known->record->size : 0;
+}
+
+const std::string *HandleBook::serviceName(int32_t service) const {
     const auto held = services_.find(service);
-    return held == services_.end() ? 0 : kelControlRecordSize(held->second.name.c_str(), code);
+    return held == services_.end() ? nullptr : &held->second.name;
+}
+
+const KelControlCode *HandleBook::controlCode(int32_t service, uint32_t code) const {
+    const std::string *name = serviceName(service);
+    return name == nullptr ? nullptr : kelControlCode(name->c_str(), code);
 }
 
 } // namespace rec

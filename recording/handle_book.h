@@ -10,6 +10,8 @@
 #include <map>
 #include <string>
 
+#include "kel_control_records.h"
+
 namespace rec {
 
 struct Call;
@@ -23,6 +25,13 @@ public:
     // The record size of a control code on a held service; 0 when the
     // handle is not held or the code takes no record.
     size_t recordSize(int32_t service, uint32_t code) const;
+
+    // The service name a held handle was captured for; null when not held.
+    const std::string *serviceName(int32_t service) const;
+
+    // The code on a held service, from board_api's table; null when the
+    // handle is not held or the code is not one of its service's.
+    const KelControlCode *controlCode(int32_t service, uint32_t code) const;
 
 private:
     struct Held {

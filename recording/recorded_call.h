@@ -1,6 +1,7 @@
 // One call to the board library as a recording holds it: the entry point,
-// each argument as the caller passed it (numbers, texts, the bytes of every
-// buffer before the call), the result, and the bytes the call wrote.
+// each argument as the caller passed it (numbers, texts, the bytes before
+// the call of every buffer the library reads), the result, and the bytes
+// the call wrote.
 #ifndef RECORDING_RECORDED_CALL_H
 #define RECORDING_RECORDED_CALL_H
 
@@ -17,7 +18,10 @@ enum class ValueKind {
     text,    // a C string, up to the argument's limit
     null,    // a null pointer
     pointer, // a buffer whose bytes are not kept (its size is unknown or 0)
-    bytes    // a buffer: its bytes before the call, and after it when the call changed them
+    bytes,   // a buffer the library reads: its bytes before the call, and after it when the
+             // call changed them
+    outOnly  // a buffer the library only writes: what it held before the call is never
+             // looked at (the caller need not have set it); after it, the bytes the call filled
 };
 
 struct Value {
@@ -25,6 +29,7 @@ struct Value {
     ValueKind kind = ValueKind::null;
     uint32_t number = 0;
     std::string text;
+    size_t size = 0; // the bytes a buffer (bytes, outOnly) covers
     std::vector<uint8_t> before;
     bool written = false;
     std::vector<uint8_t> after;

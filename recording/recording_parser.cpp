@@ -19,16 +19,23 @@ struct Damage {
 
 [[noreturn]] void damaged(int line, const std::string &problem) { throw Damage{line, problem}; }
 
+// Spaces and tabs separate words; an editor may have put either.
+bool blank(char c) { return c == ' ' || c == '\t'; }
+
+// The lines of a recording as an editor may have left it: a UTF-8 byte
+// order mark before the first line, CR LF endings and blanks at the ends of
+// lines are taken away.
 std::vector<std::string> splitLines(const std::string &text) {
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
     std::vector<std::string> lines;
-    size_t start = 0;
+    size_t start = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) {
             end = text.size();
         }
         std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
+        while (!line.empty() && (line.back() == '\r' || blank(line.back()))) {
             line.pop_back();
         }
         lines.push_back(line);
@@ -37,20 +44,20 @@ std::vector<std::string> splitLines(const std::string &text) {
     return lines;
 }
 
-// The next word of `line` from `*at` on, skipping the spaces before it.
+// The next word of `line` from `*at` on, skipping the blanks before it.
 std::string nextWord(const std::string &line, size_t *at) {
-    while (*at < line.size() && line[*at] == ' ') {
+    while (*at < line.size() && blank(line[*at])) {
         ++*at;
     }
     const size_t start = *at;
-    while (*at < line.size() && line[*at] != ' ') {
+    while (*at < line.size() && !blank(line[*at])) {
         ++*at;
     }
     return line.substr(start, *at - start);
 }
 
 std::string rest(const std::string &line, size_t at) {
-    while (at < line.size() && line[at] == ' ') {
+    while (at < line.size() && blank(line[at])) {
         ++at;
     }
     return line.substr(at);
@@ -158,12 +165,19 @@ Value parseArgument(const ArgumentShape &shape, const std::string &word, const s
         value.text = parseText(whole, shape.size, line);
     } else if (pointerKind && word == "ptr" && more.empty()) {
         value.kind = ValueKind::pointer;
+    } else if (pointerKind && !shape.readByLibrary) {
+        if (word != "out-only" || !more.empty()) {
+            damaged(line, std::string("'") + shape.name +
+                              "' is null, ptr or out-only: the library only writes it");
+        }
+        value.kind = ValueKind::outOnly;
     } else if (pointerKind) {
         if (word != "in") {
             damaged(line, std::string("'") + shape.name + "' is null, ptr or in <bytes>");
         }
         value.kind = ValueKind::bytes;
         value.before = parseHex(more, line);
+        value.size = value.before.size();
     } else {
         if (!more.empty()) {
             damaged(line, std::string("'") + shape.name + "' is one number");
@@ -175,7 +189,7 @@ Value parseArgument(const ArgumentShape &shape, const std::string &word, const s
 }
 
 // With every argument read: each buffer must have the size the call gives it.
-void checkSizes(const EntryShape &shape, const Call &call, const std::vector<int> &lines,
+void checkSizes(const EntryShape &shape, Call &call, const std::vector<int> &lines,
                 const HandleBook &book) {
     uint32_t numbers[8] = {};
     for (size_t i = 0; i < call.arguments.size() && i < 8; ++i) {
@@ -183,13 +197,20 @@ void checkSizes(const EntryShape &shape, const Call &call, const std::vector<int
     }
     size_t index = 0;
     for (const ArgumentShape &argument : shape.arguments) {
-        const Value &value = call.arguments[index];
-        if (value.kind == ValueKind::bytes || value.kind == ValueKind::pointer) {
+        Value &value = call.arguments[index];
+        if (value.kind == ValueKind::bytes || value.kind == ValueKind::pointer ||
+            value.kind == ValueKind::outOnly) {
             const size_t size = argument.kind == ArgumentKind::buffer
                                     ? bufferBytes(argument, numbers, call.arguments.size())
                                     : book.recordSize(static_cast<int32_t>(numbers[0]), numbers[2]);
-            const size_t held = value.kind == ValueKind::bytes ? value.before.size() : 0;
-            if (held != size || (value.kind == ValueKind::bytes) != (size > 0)) {
+            if (value.kind == ValueKind::outOnly) {
+                value.size = size; // the call gives it; "out-only" does not repeat it
+            }
+            if (value.kind == ValueKind::outOnly && size == 0) {
+                damaged(lines[index], "'" + value.name + "' is ptr: the call passes no bytes");
+            }
+            const size_t held = value.kind == ValueKind::pointer ? 0 : value.size;
+            if (held != size || (value.kind != ValueKind::pointer) != (size > 0)) {
                 damaged(lines[index], "'" + value.name + "' holds " + std::to_string(held) +
                                           " bytes where the call passes " + std::to_string(size));
             }
@@ -303,14 +324,15 @@ private:
             if (value.name != name) {
                 continue;
             }
-            if (value.kind != ValueKind::bytes || value.written) {
+            const bool outOnly = value.kind == ValueKind::outOnly;
+            if ((value.kind != ValueKind::bytes && !outOnly) || value.written) {
                 damaged(line_, "'" + name + "' is no buffer of kept bytes, or written twice");
             }
             value.after = parseHex(rest(line, at), line_);
-            if (value.after.size() != value.before.size()) {
+            // A write-only list holds the entries the call filled, no more.
+            if (outOnly ? value.after.size() > value.size : value.after.size() != value.size) {
                 damaged(line_, "'" + name + "' wrote " + std::to_string(value.after.size()) +
-                                   " bytes into a buffer of " +
-                                   std::to_string(value.before.size()));
+                                   " bytes into a buffer of " + std::to_string(value.size));
             }
             value.written = true;
             return;

@@ -1,5 +1,6 @@
 // Statuses of the recorder and of the replay, beyond the board library's
-// own: failures under the status mask and negative as handles.
+// own: a failure under the status mask, negative as a handle, and the
+// status that ends a diverged replay.
 #ifndef RECORDING_RECORDING_STATUS_H
 #define RECORDING_RECORDING_STATUS_H
 
@@ -11,8 +12,10 @@ namespace rec {
 // the replay could not read its recording.
 const int32_t kRecordingUnusable = static_cast<int32_t>(0xC0000110u);
 
-// The replay met a call that differs from the recording, or one past its end.
-const int32_t kCallDiverged = static_cast<int32_t>(0xC0000111u);
+// The exit status of a program whose replay met a call that differs from
+// the recording, or one past its end: neither program ends with it (theirs
+// are 0, 1 and 128 plus a signal's number).
+const int kReplayDivergedStatus = 65;
 
 } // namespace rec
 

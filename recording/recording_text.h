@@ -1,25 +1,27 @@
 // The recording's text form: a version line, then one block per call,
 // written as the call happens and read back whole by the replay.
 //
-//   KEL recording 1
+//   KEL recording 2
 //   call 1 KEL_displayMode
 //     mode 0x8f
 //     = 0x0
 //   call 2 KEL_init
 //     configFile "kel.ini"
-//     count in 00000000
+//     count out-only
 //     = 0x0
 //     count out 01000000
 //
 // Numbers are decimal or 0x hexadecimal; texts are quoted with \xNN for
-// every byte outside printable ASCII, '"' and '\'; buffers are their bytes
-// in hexadecimal, a space after every four; "null" is a null pointer and
-// "ptr" a buffer whose bytes are not kept. Lines starting with '#' are
-// comments.
+// every byte outside printable ASCII, '"' and '\'; buffers the library
+// reads are their bytes in hexadecimal, a space after every four; a buffer
+// it only writes is "out-only" (what the caller left in it is not
+// recorded); "null" is a null pointer and "ptr" a buffer whose bytes are
+// not kept. Lines starting with '#' are comments.
 #ifndef RECORDING_RECORDING_TEXT_H
 #define RECORDING_RECORDING_TEXT_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include <string>
 #include <vector>
@@ -28,16 +30,26 @@
 
 namespace rec {
 
-const int kFormatVersion = 1;
+// 2: buffers the library only writes are "out-only", without their bytes
+// before the call, and a list's "out" line holds only the filled entries.
+const int kFormatVersion = 2;
 
 // The first line of every recording, newline included.
 std::string recordingHeader();
 
-// A finished call as its block of lines.
-std::string callText(const Call &call);
+class HandleBook;
 
-// A call's entry point and arguments on one line, for reports.
-std::string callSummary(const Call &call);
+// A finished call as its block of lines. With the book of the services
+// held before the call, a control call gets comments: its code's name and
+// its record decoded as sent and as returned.
+std::string callText(const Call &call, const HandleBook *book = nullptr);
+
+// A call's entry point and arguments on one line, for reports; a buffer
+// longer than longestBuffer bytes shows only its size.
+std::string callSummary(const Call &call, size_t longestBuffer = SIZE_MAX);
+
+// One argument as callSummary shows it.
+std::string argumentText(const Call &call, size_t index, size_t longestBuffer);
 
 // Bytes in hexadecimal, a space after every four.
 std::string hexBytes(const void *data, size_t size);

@@ -1,6 +1,9 @@
+#include <stdint.h>
 #include <stdio.h>
 
 #include "call_shapes.h"
+#include "control_comments.h"
+#include "handle_book.h"
 #include "recording_text.h"
 
 namespace rec {
@@ -19,7 +22,7 @@ std::string numberText(const ArgumentShape &shape, uint32_t number) {
     return text;
 }
 
-std::string valueText(const ArgumentShape &shape, const Value &value) {
+std::string valueText(const ArgumentShape &shape, const Value &value, size_t longestBuffer) {
     switch (value.kind) {
     case ValueKind::number:
         return numberText(shape, value.number);
@@ -29,10 +32,40 @@ std::string valueText(const ArgumentShape &shape, const Value &value) {
         return "null";
     case ValueKind::pointer:
         return "ptr";
+    case ValueKind::outOnly:
+        return "out-only";
     case ValueKind::bytes:
         break;
     }
+    if (value.before.size() > longestBuffer) {
+        return "in <" + std::to_string(value.before.size()) + " bytes>";
+    }
     return "in " + hexBytes(value.before.data(), value.before.size());
+}
+
+// For a control call on a held service: the code's name and the record
+// decoded, before the call (`wrote` false) or as the call returned it.
+std::string controlComment(const Call &call, const HandleBook *book, bool wrote) {
+    if (book == nullptr || call.entry != "KEL_ctrl" || call.arguments.size() != 4) {
+        return std::string();
+    }
+    const int32_t service = static_cast<int32_t>(call.arguments[0].number);
+    const KelControlCode *code = book->controlCode(service, call.arguments[2].number);
+    const Value &record = call.arguments[3];
+    if (code == nullptr) {
+        return std::string();
+    }
+    if (wrote) {
+        return record.written && code->record != nullptr
+                   ? "  # returned: " + decodedRecord(*code->record, record.after) + "\n"
+                   : std::string();
+    }
+    std::string text = "  # " + std::string(code->name) + " on " + code->service;
+    if (code->record != nullptr && record.kind == ValueKind::bytes) {
+        text += ", " + std::string(code->record->name) + ": " +
+                decodedRecord(*code->record, record.before);
+    }
+    return text + "\n";
 }
 
 std::string resultText(const EntryShape &shape, int32_t result) {
@@ -45,17 +78,18 @@ std::string resultText(const EntryShape &shape, int32_t result) {
 
 std::string recordingHeader() { return "KEL recording " + std::to_string(kFormatVersion) + "\n"; }
 
-std::string callText(const Call &call) {
+std::string callText(const Call &call, const HandleBook *book) {
     const EntryShape *shape = findEntryShape(call.entry);
     if (shape == nullptr) {
         return std::string();
     }
     std::string text = "call " + std::to_string(call.number) + " " + call.entry + "\n";
+    text += controlComment(call, book, false);
     size_t index = 0;
     for (const ArgumentShape &argument : shape->arguments) {
         if (index < call.arguments.size()) {
             text += "  " + call.arguments[index].name + " " +
-                    valueText(argument, call.arguments[index]) + "\n";
+                    valueText(argument, call.arguments[index], SIZE_MAX) + "\n";
         }
         ++index;
     }
@@ -66,10 +100,18 @@ std::string callText(const Call &call) {
                     "\n";
         }
     }
-    return text;
+    return text + controlComment(call, book, true);
 }
 
-std::string callSummary(const Call &call) {
+std::string argumentText(const Call &call, size_t index, size_t longestBuffer) {
+    const EntryShape *shape = findEntryShape(call.entry);
+    if (shape == nullptr || index >= shape->arguments.size() || index >= call.arguments.size()) {
+        return std::string();
+    }
+    return valueText(shape->arguments.begin()[index], call.arguments[index], longestBuffer);
+}
+
+std::string callSummary(const Call &call, size_t longestBuffer) {
     const EntryShape *shape = findEntryShape(call.entry);
     std::string text = call.entry + "(";
     size_t index = 0;
@@ -78,7 +120,7 @@ std::string callSummary(const Call &call) {
             break;
         }
         text += (index > 0 ? ", " : "") + value.name + " " +
-                valueText(shape->arguments.begin()[index], value);
+                valueText(shape->arguments.begin()[index], value, longestBuffer);
         ++index;
     }
     return text + ")";

@@ -1,6 +1,7 @@
 #include "replay.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <string>
 #include <vector>
@@ -18,7 +19,6 @@ namespace {
 struct Replay {
     bool loaded = false;
     bool usable = false;
-    bool diverged = false;
     std::string file;
     std::vector<rec::Call> calls;
     size_t next = 0;
@@ -36,8 +36,10 @@ void load(Replay *replay) {
     replay->loaded = true;
     replayFile(&replay->file);
     std::string text;
-    if (!platReadFile(replay->file.c_str(), &text)) {
-        fprintf(stderr, "KEL replay: %s: the recording cannot be read\n", replay->file.c_str());
+    std::string problem;
+    if (!platReadFile(replay->file.c_str(), &text, &problem)) {
+        fprintf(stderr, "KEL replay: %s: the recording cannot be read: %s\n", replay->file.c_str(),
+                problem.c_str());
         return;
     }
     std::string error;
@@ -66,19 +68,21 @@ int32_t replayCall(const rec::EntryShape &shape, std::initializer_list<rec::Argu
     if (!replay.usable) {
         return rec::kRecordingUnusable;
     }
-    if (replay.diverged) {
-        return rec::kCallDiverged;
-    }
     rec::Call live = rec::describeCall(shape, arguments, replay.book);
     live.number = static_cast<unsigned>(replay.next + 1);
     const rec::Call *recorded =
         replay.next < replay.calls.size() ? &replay.calls[replay.next] : nullptr;
     if (recorded == nullptr || !rec::sameCall(live, *recorded)) {
-        replay.diverged = true;
+        // Nothing the program does after this is the recorded session: it is
+        // ended here, through exit() so that it flushes its output and puts
+        // the terminal back, with a status none of its own endings has.
         const std::string report =
-            rec::divergenceReport(replay.file, live, recorded, replay.calls.size());
+            rec::divergenceReport(replay.file, live, recorded, replay.calls.size(), &replay.book);
         fputs(report.c_str(), stderr);
-        return rec::kCallDiverged;
+        fprintf(stderr, "KEL replay: the program is ended with status %d\n",
+                rec::kReplayDivergedStatus);
+        fflush(stderr);
+        exit(rec::kReplayDivergedStatus);
     }
     ++replay.next;
     rec::replayWrites(*recorded, live);

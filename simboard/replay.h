@@ -2,7 +2,7 @@
 // every call from it, in order, instead of from its configuration: the
 // recorded result and the recorded writes into the caller's buffers. The
 // first call that differs from the recording is reported on standard error
-// and fails, as does every call after it.
+// and ends the program with rec::kReplayDivergedStatus.
 #ifndef SIMBOARD_REPLAY_H
 #define SIMBOARD_REPLAY_H
 

@@ -30,7 +30,7 @@ void readWholeFile(const char *path, PlatIniFile *file) {
         return;
     }
     file->content.reserve(static_cast<size_t>(info.st_size));
-    file->readable = platReadFile(path, &file->content, PLAT_INI_FILE_LIMIT);
+    file->readable = platReadFile(path, &file->content, nullptr, PLAT_INI_FILE_LIMIT);
     if (!file->readable) {
         file->tooLarge = file->content.size() > PLAT_INI_FILE_LIMIT;
         std::string().swap(file->content);
