@@ -28,6 +28,10 @@ int readFlagsAt(const char *path) {
         {"IsMon", &g_flags.isMon},
     };
     PlatIniFile *file = platOpenIniFile(path);
+    if (platIniFileTooLarge(file)) {
+        platCloseIniFile(file);
+        return READ_FLAGS_TOO_LARGE;
+    }
     for (const FlagKey &entry : keys) {
         char value[MONITOR_VALUE_SIZE];
         platReadIniValue(file, "Option", entry.key, "0", value, sizeof value);

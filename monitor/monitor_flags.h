@@ -16,7 +16,8 @@ enum ReadFlagsResult {
     READ_FLAGS_OK = 0,
     READ_FLAGS_NOT_FOUND = 1,     // no file of that name along the search path
     READ_FLAGS_PATH_TOO_LONG = 2, // found, but its path does not fit the buffer
-    READ_FLAGS_UNREADABLE = 3     // the file -f names cannot be read
+    READ_FLAGS_UNREADABLE = 3,    // the file -f names cannot be read
+    READ_FLAGS_TOO_LARGE = 4      // larger than PLAT_INI_FILE_LIMIT: not read
 };
 
 // Sets the five flags and g_logFile from the file found along the search

@@ -10,6 +10,7 @@
 #include "device_sequence.h"
 #include "kel_api.h"
 #include "monitor_flags.h"
+#include "option_file_limit.h"
 #include "path_limit.h"
 #include "program_values.h"
 #include "stop_request.h"
@@ -50,6 +51,10 @@ bool readFlags() {
     if (result == READ_FLAGS_PATH_TOO_LONG) {
         const std::string subject = std::string("the path of option file '") + name + "'";
         refuseLongPath("demo_sensors", subject.c_str());
+        return false;
+    }
+    if (result == READ_FLAGS_TOO_LARGE) {
+        refuseLargeOptionFile("demo_sensors", name);
         return false;
     }
     return true;

@@ -3,7 +3,9 @@
 // A key is read raw and without echo when standard input is a console. When
 // it is redirected (a file or a pipe) a key is one byte of it, and at end of
 // input no key is ever waiting and a key read returns at once, so that runs
-// can be scripted and no test waits on a person.
+// can be scripted and no test waits on a person. A console that goes away
+// (a terminal that hangs up, a closed console window) is a stop request
+// with the status of a hang-up (see stop_request.h), not a key.
 //
 // On a console one key press is one key: Esc is 27; an arrow, Home, End,
 // Insert, Delete, Page or function key gives one code that is never 27

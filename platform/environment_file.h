@@ -7,6 +7,7 @@
 #ifndef PLATFORM_ENVIRONMENT_FILE_H
 #define PLATFORM_ENVIRONMENT_FILE_H
 
+#include <stdint.h>
 #include <stdio.h>
 
 #include <string>
@@ -18,7 +19,9 @@ bool platEnvironmentPath(const char *name, std::string *path);
 FILE *platOpenFile(const char *path, const char *mode);
 
 // Appends a whole file to text; false when it cannot be opened or read,
-// with the system's reason in *problem when that is not null.
-bool platReadFile(const char *path, std::string *text, std::string *problem = nullptr);
+// with the system's reason in *problem when that is not null, or when it
+// holds more than limit bytes (reading stops soon after the limit).
+bool platReadFile(const char *path, std::string *text, std::string *problem = nullptr,
+                  size_t limit = SIZE_MAX);
 
 #endif

@@ -13,7 +13,8 @@
 
 // Writes the current directory into buffer. Returns its length without the
 // NUL on success; the size it needs (NUL included) when buffer is too small,
-// leaving buffer unchanged; 0 on failure.
+// leaving buffer unchanged; 0 on failure (on POSIX, a directory that was
+// removed while the program was in it).
 uint32_t platCurrentDirectory(char *buffer, uint32_t size);
 
 // True when path names a file that can be opened for reading; never waits.

@@ -7,15 +7,25 @@
 
 #include <stdint.h>
 
+// The largest initialisation file that is read, in bytes (16 MiB). A larger
+// one is not read at all, so that a wrong or hostile file cannot take the
+// memory of a program: an option file holds a few hundred bytes.
+#define PLAT_INI_FILE_LIMIT (16ul * 1024ul * 1024ul)
+
 // An initialisation file opened for lookups. A program that reads many keys
 // opens the file once: on POSIX its bytes are read then, and every lookup
 // is answered from them.
 struct PlatIniFile;
 
-// Opens path for lookups. A file that is missing or cannot be read still
-// gives a handle, whose every lookup gives the default; null only when
-// memory runs out, and a null handle reads the same way.
+// Opens path for lookups. A file that is missing, cannot be read or is
+// larger than PLAT_INI_FILE_LIMIT still gives a handle, whose every lookup
+// gives the default; null only when memory runs out, and a null handle
+// reads the same way.
 PlatIniFile *platOpenIniFile(const char *path);
+
+// True when the file was found larger than PLAT_INI_FILE_LIMIT and left
+// unread.
+bool platIniFileTooLarge(const PlatIniFile *file);
 
 // Copies the value (or defaultText) into buffer, NUL-terminated, and returns
 // the number of characters copied. A null buffer or size 0 copies nothing.

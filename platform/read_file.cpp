@@ -4,7 +4,7 @@
 
 #include "environment_file.h"
 
-bool platReadFile(const char *path, std::string *text, std::string *problem) {
+bool platReadFile(const char *path, std::string *text, std::string *problem, size_t limit) {
     errno = 0;
     FILE *file = platOpenFile(path, "rb");
     if (file == nullptr) {
@@ -15,13 +15,16 @@ bool platReadFile(const char *path, std::string *text, std::string *problem) {
     }
     char chunk[65536];
     size_t got = 0;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+    size_t taken = 0;
+    while (taken <= limit && (got = fread(chunk, 1, sizeof chunk, file)) > 0) {
         text->append(chunk, got);
+        taken += got;
     }
-    const bool complete = ferror(file) == 0;
+    const bool complete = ferror(file) == 0 && taken <= limit;
     // A directory opens on POSIX; reading it fails with EISDIR.
     if (!complete && problem != nullptr) {
-        *problem = strerror(errno);
+        *problem =
+            taken > limit ? "larger than " + std::to_string(limit) + " bytes" : strerror(errno);
     }
     fclose(file);
     return complete;

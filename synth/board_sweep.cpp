@@ -15,6 +15,7 @@
 #include "kel_api.h"
 #include "kel_basedds.h"
 #include "option_file.h"
+#include "option_file_limit.h"
 #include "path_limit.h"
 #include "program_values.h"
 #include "stop_request.h"
@@ -37,6 +38,17 @@ bool readSettings(int argc, char **argv) {
         const std::string parts =
             std::string("the current directory and option file name '") + g_optionFileName + "'";
         refuseLongJoinedPath("demo_sgen", parts.c_str());
+        return false;
+    }
+    if (loaded == LOAD_OPTIONS_NO_DIRECTORY) {
+        fprintf(stderr,
+                "demo_sgen: the current directory, where option file '%s' is looked for, no "
+                "longer exists or cannot be read\n",
+                g_optionFileName);
+        return false;
+    }
+    if (loaded == LOAD_OPTIONS_TOO_LARGE) {
+        refuseLargeOptionFile("demo_sgen", g_optionFileName);
         return false;
     }
     if (loaded < 0) {

@@ -54,8 +54,10 @@ int32_t loadOptions(const char *fileName) {
     char path[SGEN_NAME_SIZE];
     const uint32_t directoryLength = platCurrentDirectory(path, sizeof path);
     const size_t nameLength = strlen(fileName);
-    if (directoryLength == 0 || directoryLength >= sizeof path ||
-        directoryLength + nameLength >= sizeof path) {
+    if (directoryLength == 0) {
+        return LOAD_OPTIONS_NO_DIRECTORY;
+    }
+    if (directoryLength >= sizeof path || directoryLength + nameLength >= sizeof path) {
         return LOAD_OPTIONS_PATH_TOO_LONG;
     }
     memcpy(path + directoryLength, fileName,
@@ -64,6 +66,10 @@ int32_t loadOptions(const char *fileName) {
         return LOAD_OPTIONS_NOT_FOUND;
     }
     PlatIniFile *file = platOpenIniFile(path);
+    if (platIniFileTooLarge(file)) {
+        platCloseIniFile(file);
+        return LOAD_OPTIONS_TOO_LARGE;
+    }
     for (OptionEntry &row : g_optionTable) {
         char value[kValueBufferSize];
         platReadIniValue(file, row.section, row.key, "0", value, sizeof value);

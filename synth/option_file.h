@@ -17,13 +17,15 @@ struct OptionEntry {
 
 enum LoadOptionsResult {
     LOAD_OPTIONS_OK = 0,
-    LOAD_OPTIONS_NOT_FOUND = -1,    // no readable file at the built path
-    LOAD_OPTIONS_PATH_TOO_LONG = -2 // directory and name do not fit the path buffer
+    LOAD_OPTIONS_NOT_FOUND = -1,     // no readable file at the built path
+    LOAD_OPTIONS_PATH_TOO_LONG = -2, // directory and name do not fit the path buffer
+    LOAD_OPTIONS_TOO_LARGE = -3,     // larger than PLAT_INI_FILE_LIMIT: not read
+    LOAD_OPTIONS_NO_DIRECTORY = -4   // the current directory is gone or cannot be read
 };
 
 // Builds the path (current directory immediately followed by the name),
 // then reads every option of the table. No option changes unless the file
-// can be opened.
+// can be opened and is not too large.
 int32_t loadOptions(const char *fileName);
 
 // Converts one value text by an option type and stores it in the variable;

@@ -65,7 +65,8 @@ int readTerminalKey() {
     if (first < 0) {
         first = readOneByte();
         if (first < 0) {
-            g_inputEnded = true; // the terminal hung up
+            g_inputEnded = true; // the terminal hung up: no key will ever come
+            recordTerminalHangUp();
             return -1;
         }
     }

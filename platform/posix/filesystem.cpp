@@ -1,5 +1,6 @@
 #include "../filesystem.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdio.h>
@@ -58,7 +59,9 @@ FILE *platOpenAppendFile(const char *path) {
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     std::string path(PATH_MAX, '\0');
     while (getcwd(&path[0], path.size()) == nullptr) {
-        if (path.size() > (1u << 20)) {
+        // A removed directory (ENOENT) or one that cannot be read is a
+        // failure; only a path longer than the buffer is tried again.
+        if (errno != ERANGE || path.size() > (1u << 20)) {
             return 0;
         }
         path.resize(path.size() * 2);

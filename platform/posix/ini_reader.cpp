@@ -11,18 +11,30 @@
 
 struct PlatIniFile {
     bool readable;
+    bool tooLarge;
     std::string content;
 };
 
 namespace {
 
-// Reads a whole regular file; false when it cannot be opened or read.
-bool readWholeFile(const char *path, std::string *content) {
+// Reads a whole regular file of at most PLAT_INI_FILE_LIMIT bytes; a
+// larger one (also one that grows past the limit while it is read) is left
+// unread.
+void readWholeFile(const char *path, PlatIniFile *file) {
     struct stat info;
     if (path == nullptr || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return false;
+        return;
     }
-    return platReadFile(path, content);
+    if (static_cast<unsigned long long>(info.st_size) > PLAT_INI_FILE_LIMIT) {
+        file->tooLarge = true;
+        return;
+    }
+    file->content.reserve(static_cast<size_t>(info.st_size));
+    file->readable = platReadFile(path, &file->content, nullptr, PLAT_INI_FILE_LIMIT);
+    if (!file->readable) {
+        file->tooLarge = file->content.size() > PLAT_INI_FILE_LIMIT;
+        std::string().swap(file->content);
+    }
 }
 
 } // namespace
@@ -30,10 +42,12 @@ bool readWholeFile(const char *path, std::string *content) {
 PlatIniFile *platOpenIniFile(const char *path) {
     PlatIniFile *file = new (std::nothrow) PlatIniFile();
     if (file != nullptr) {
-        file->readable = readWholeFile(path, &file->content);
+        readWholeFile(path, file);
     }
     return file;
 }
+
+bool platIniFileTooLarge(const PlatIniFile *file) { return file != nullptr && file->tooLarge; }
 
 uint32_t platReadIniValue(const PlatIniFile *file, const char *section, const char *key,
                           const char *defaultText, char *buffer, uint32_t size) {

@@ -46,6 +46,8 @@ bool makeWakeupPipe() {
 
 int stopWakeupDescriptor(void) { return g_wakeupEnds[0]; }
 
+void recordTerminalHangUp(void) { recordStop(SIGHUP); }
+
 void platWatchStopRequests(void) {
     if (g_wakeupEnds[0] >= 0 || !makeWakeupPipe()) {
         return;

@@ -7,4 +7,9 @@
 // The descriptor to poll for reading; -1 while requests are not watched.
 int stopWakeupDescriptor(void);
 
+// The terminal that keys come from hung up (its input ended or failed): a
+// stop request as SIGHUP is, recorded whether or not that signal follows or
+// is ignored, so that nothing is started on a key nobody pressed.
+void recordTerminalHangUp(void);
+
 #endif

@@ -66,9 +66,14 @@ bool redirectedByteMayBeRead() {
 
 // One key press from the console: the two codes of an arrow, Home, End,
 // Insert, Delete, Page or function key (0 or 0xE0, then the scan code) are
-// one key, the first code.
+// one key, the first code. _getch gives EOF only when the console cannot be
+// read any more.
 int readConsoleKey() {
     const int key = _getch();
+    if (key == EOF) {
+        recordConsoleClosed();
+        return -1;
+    }
     if (key == 0 || key == 0xE0) {
         (void)_getch();
     }
@@ -136,7 +141,7 @@ bool platKeyWaiting(void) {
             return false;
         }
         g_pendingKey = readConsoleKey();
-        return true;
+        return g_pendingKey >= 0;
     }
     if (!redirectedByteMayBeRead()) {
         return false;

@@ -11,6 +11,7 @@
 // full path it is asked with.
 struct PlatIniFile {
     bool usable;
+    bool tooLarge;
     std::string fullPath;
 };
 
@@ -32,15 +33,31 @@ bool fullPathOf(const char *path, std::string *full) {
     return true;
 }
 
+// The profile reader takes a file whole into memory: one past the limit is
+// never handed to it. The size is that of the moment the file is opened.
+bool largerThanLimit(const std::string &fullPath) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(fullPath.c_str(), GetFileExInfoStandard, &data)) {
+        return false;
+    }
+    const unsigned long long size =
+        (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size > PLAT_INI_FILE_LIMIT;
+}
+
 } // namespace
 
 PlatIniFile *platOpenIniFile(const char *path) {
     PlatIniFile *file = new (std::nothrow) PlatIniFile();
     if (file != nullptr) {
         file->usable = path != nullptr && *path != '\0' && fullPathOf(path, &file->fullPath);
+        file->tooLarge = file->usable && largerThanLimit(file->fullPath);
+        file->usable = file->usable && !file->tooLarge;
     }
     return file;
 }
+
+bool platIniFileTooLarge(const PlatIniFile *file) { return file != nullptr && file->tooLarge; }
 
 uint32_t platReadIniValue(const PlatIniFile *file, const char *section, const char *key,
                           const char *defaultText, char *buffer, uint32_t size) {

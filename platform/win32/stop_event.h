@@ -10,4 +10,9 @@
 // watched).
 bool waitForStop(DWORD milliseconds);
 
+// The console that keys come from is gone (a key read failed): a stop
+// request as a closed console window is, so that nothing is started on a
+// key nobody pressed.
+void recordConsoleClosed(void);
+
 #endif

@@ -38,9 +38,15 @@ LONG statusOfEvent(DWORD type) {
     }
 }
 
+void recordStatus(LONG status) {
+    InterlockedCompareExchange(&g_stopStatus, status, 0);
+    if (g_stopEvent != nullptr) {
+        SetEvent(g_stopEvent);
+    }
+}
+
 BOOL WINAPI recordStop(DWORD type) {
-    InterlockedCompareExchange(&g_stopStatus, statusOfEvent(type), 0);
-    SetEvent(g_stopEvent);
+    recordStatus(statusOfEvent(type));
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) {
         Sleep(kCloseGraceMs); // the main flow ends the process before this returns
     }
@@ -48,6 +54,8 @@ BOOL WINAPI recordStop(DWORD type) {
 }
 
 } // namespace
+
+void recordConsoleClosed(void) { recordStatus(kStatusClosed); }
 
 bool waitForStop(DWORD milliseconds) {
     if (g_stopEvent == nullptr) {

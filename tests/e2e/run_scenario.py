@@ -9,6 +9,9 @@ A scenario is a folder:
   workdir          a path below the working directory to run in instead;
                    "@N" makes one whose full path is N bytes long (as long
                    as the program sees it)
+  workdir_removed  when present, the working directory is removed once the
+                   program has started in it (not run under a launcher:
+                   Wine, Valgrind)
   files/           copied into the directory the program runs in, over the
                    shared fixtures of its program (e2e/defaults/<program>/)
   without_defaults when present, the shared fixtures are not copied
@@ -45,6 +48,7 @@ expected texts are turned into that encoding before they are compared. The
 expected files are only ever written from a POSIX run.
 """
 import argparse
+import contextlib
 import copy
 import difflib
 import os
@@ -140,24 +144,42 @@ class windows_run:
         added = len(self.path(work)) - len(work)
         return lambda path: len(path) + added
 
-    def unprivileged_environment(self):
-        """Wine refuses a prefix that another user owns: nobody gets its own."""
+    NOBODY_HOME = "wine-nobody"  # in the run's directory
+
+    def unprivileged_environment(self, root, scratch):
+        """Wine refuses a prefix that another user owns, and the server of a
+        prefix keeps its directory under the TMPDIR of whoever started it:
+        nobody gets a home, a prefix and a TMPDIR (scratch) of its own for
+        this run, inside the run's directory, whatever the runner's TMPDIR is
+        and whatever other runs on the machine do. The prefix is made before
+        the program runs, so that what Wine prints while it makes one never
+        reaches a compared output."""
         if not self.launcher:
             return {}
-        wine_home = os.path.join(reachable_base(), "kel-e2e-wine-nobody")
-        os.makedirs(wine_home, exist_ok=True)
-        shutil.chown(wine_home, "nobody", "nogroup")
-        environment = dict(os.environ, WINEPREFIX=os.path.join(wine_home, "prefix"),
-                           HOME=wine_home)
-        # Made once, before any run, so that what Wine prints while it makes a
-        # prefix never reaches a compared output. Scenarios may run in parallel.
-        import fcntl  # POSIX only, as Wine is
-        with open(os.path.join(wine_home, "lock"), "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            if not os.path.isfile(os.path.join(environment["WINEPREFIX"], "system.reg")):
-                self.start(UNPRIVILEGED + self.launcher + ["wineboot", "-i"], "wineboot",
-                           failed, env=environment, capture_output=True)
-        return {key: environment[key] for key in ("WINEPREFIX", "HOME")}
+        home = os.path.join(root, self.NOBODY_HOME)
+        os.mkdir(home)
+        shutil.chown(home, "nobody", "nogroup")
+        environment = {"WINEPREFIX": os.path.join(home, "prefix"), "HOME": home,
+                       "TMPDIR": scratch}
+        made = self.start(UNPRIVILEGED + self.launcher + ["wineboot", "-i"], "wineboot", failed,
+                          env=dict(os.environ, **environment), capture_output=True)
+        if failed(made):
+            raise RuntimeError(f"wineboot as nobody failed (status {made.returncode}): "
+                               f"{made.stderr!r}")
+        return environment
+
+    def end_unprivileged_server(self, root):
+        """Ends the server of nobody's prefix of this run, if there is one,
+        and waits for it, so that the run's directory goes with nothing of
+        Wine still in it."""
+        home = os.path.join(root, self.NOBODY_HOME)
+        if not os.path.isdir(home):
+            return
+        environment = dict(os.environ, WINEPREFIX=os.path.join(home, "prefix"), HOME=home,
+                           TMPDIR=os.path.join(root, "tmp"))
+        for option in ("-k", "-w"):
+            subprocess.run(UNPRIVILEGED + ["wineserver", option], env=environment,
+                           capture_output=True)
 
     def command(self, feeder, program, arguments):
         # The feeder starts the program by the Windows form of its path, as a
@@ -266,6 +288,7 @@ class run_plan:
         self.feed = b""
         self.trace = ""  # the library's call trace, as the runner reads it
         self.program = ""  # the program as the command starts it
+        self.directory_removed = False  # removed once the program is in it
         self.written = []  # files compared after the run, relative to directory
 
 
@@ -278,6 +301,7 @@ def prepare_run(options, windows, root):
     scenario = options.scenario
     plan = run_plan()
     plan.feed = read(os.path.join(scenario, "stdin"), b"")
+    plan.directory_removed = os.path.exists(os.path.join(scenario, "workdir_removed"))
     arguments = read(os.path.join(scenario, "args"), b"").decode("utf-8").splitlines()
     work = os.path.join(root, "work")
     os.mkdir(work)
@@ -312,10 +336,10 @@ def prepare_run(options, windows, root):
         subprocess.run(["bash", setup], cwd=plan.directory, check=True)
 
     plan.environment = dict(os.environ)
+    scratch = os.path.join(root, "tmp")
     if prefix:
         # The runner's TMPDIR may be out of nobody's reach; a launcher such
         # as Valgrind writes its own files there.
-        scratch = os.path.join(root, "tmp")
         os.mkdir(scratch)
         os.chmod(scratch, 0o1777)
         plan.environment["TMPDIR"] = scratch
@@ -335,7 +359,7 @@ def prepare_run(options, windows, root):
     plan.program = program
     if windows:
         if prefix:
-            plan.environment.update(windows.unprivileged_environment())
+            plan.environment.update(windows.unprivileged_environment(root, scratch))
         plan.command = prefix + windows.command(feeder, program, arguments)
     else:
         plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
@@ -439,6 +463,9 @@ def execute(plan, windows):
     """Runs a plan; the outputs under the names of the files they match."""
     arguments = dict(cwd=plan.directory, env=plan.environment, input=plan.feed,
                      capture_output=True, timeout=TIMEOUT_SECONDS)
+    if plan.directory_removed:
+        # The child is in the directory when this runs, before the program starts.
+        arguments["preexec_fn"] = lambda: shutil.rmtree(plan.directory)
     try:
         if windows:
             run = windows.start(plan.command, "the program", windows.never_started, **arguments)
@@ -585,9 +612,7 @@ def remote(options, windows, updating):
         print("a remote run only compares: nothing updated")
         return 0
     remote_directory = os.path.join(os.path.dirname(options.remote), "remote")
-    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
-    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+    with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         plan.unix_program = options.program
         server = board_server(options.remote, plan,
@@ -607,6 +632,20 @@ def remote(options, windows, updating):
     if failed:
         print("kel_server's log:", log.decode("utf-8", "backslashreplace"))
     return 1 if failed else 0
+
+
+@contextlib.contextmanager
+def run_directory(options, windows):
+    """The scratch directory of one run, where nobody can reach it when the
+    run is unprivileged; removed after the run."""
+    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
+    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
+    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+        try:
+            yield root
+        finally:
+            if windows:
+                windows.end_unprivileged_server(root)
 
 
 def main():
@@ -637,7 +676,16 @@ def main():
         if "KEL_REPLAY=" in read(os.path.join(options.scenario, "env"), b"").decode("utf-8"):
             print("the scenario replays a recording of its own: no round trip")
             return 77
+        if os.path.exists(os.path.join(options.scenario, "workdir_removed")):
+            print("the working directory is removed by the first run: no round trip")
+            return 77
     windows = windows_run(options) if options.windows else None
+    if os.path.exists(os.path.join(options.scenario, "workdir_removed")) and options.launcher:
+        # Under Wine, Windows keeps a process's current directory from being
+        # removed; a launcher such as Debian's Valgrind, a shell script,
+        # would see the removed directory first and say so.
+        print("the working directory cannot be removed under a launcher: not run")
+        return 77
     updating = os.environ.get("KEL_E2E_UPDATE") == "1"
     if windows and updating:
         print("FAIL: expected files are written from the POSIX build only")
@@ -647,9 +695,7 @@ def main():
     if options.remote:
         return remote(options, windows, updating)
 
-    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
-    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+    with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         actual = execute(plan, windows)
     if actual is None:
@@ -665,10 +711,8 @@ def round_trip(options, windows, updating):
     if updating:
         print("a round trip only compares: nothing updated")
         return 0
-    unprivileged = os.path.exists(os.path.join(options.scenario, "unprivileged"))
-    base = reachable_base() if unprivileged and os.geteuid() == 0 else None
     failed = False
-    with tempfile.TemporaryDirectory(prefix="kel-e2e-", dir=base) as root:
+    with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         for leg, leg_plan, prepare in round_trip_plans(options, windows, root, plan):
             if prepare:

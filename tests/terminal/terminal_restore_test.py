@@ -5,8 +5,9 @@ key is one key press that is not Esc and leaves nothing behind for the next
 prompt or the shell, Ctrl+Z gives the operator's settings back until the
 program is brought back, the terminal's settings are the same after the
 program ended whatever ended it, and on Ctrl+C, a termination or hang-up
-signal and a closed output the board library's call trace shows the board
-given back (service release, device close, library cleanup).
+signal, a hang-up of the terminal itself and a closed output the board
+library's call trace shows the board given back (service release, device
+close, library cleanup).
 
   terminal_restore_test.py --program PATH --kind sgen|sensors
 """
@@ -37,10 +38,13 @@ WAIT = 15  # seconds; generous, the machine may be loaded
 UP, DOWN, F1, F5, HOME = b"\x1b[A", b"\x1b[B", b"\x1bOP", b"\x1b[15~", b"\x1b[1~"
 
 
-def run_as_shell(program, work, slave, stdout, reports, commands):
+def run_as_shell(program, work, slave, stdout, reports, commands, hang_up):
     """The forked session leader: starts the program in a process group of
     its own in the terminal's foreground, and does what a shell does when it
-    stops (takes the terminal back, waits for "fg") or ends (reports)."""
+    stops (takes the terminal back, waits for "fg") or ends (reports). When
+    the terminal hangs up, only the session leader gets SIGHUP: it passes it
+    on to the program, as an interactive shell does, or ignores it, as a
+    session leader under nohup does (hang_up "pass on" or "ignore")."""
     os.setsid()
     fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
     signal.signal(signal.SIGTTOU, signal.SIG_IGN)
@@ -48,7 +52,7 @@ def run_as_shell(program, work, slave, stdout, reports, commands):
     if child == 0:
         os.setpgid(0, 0)
         os.tcsetpgrp(slave, os.getpid())
-        for number in (signal.SIGTTOU, signal.SIGPIPE):
+        for number in (signal.SIGTTOU, signal.SIGPIPE, signal.SIGHUP):
             signal.signal(number, signal.SIG_DFL)
         resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
         os.dup2(slave, 0)
@@ -59,6 +63,15 @@ def run_as_shell(program, work, slave, stdout, reports, commands):
         os.execve(program, [program], environment)
     os.setpgid(child, child)
     os.tcsetpgrp(slave, child)
+    if hang_up == "pass on":
+        def pass_on(number, frame):
+            try:
+                os.killpg(child, signal.SIGHUP)
+            except ProcessLookupError:
+                pass  # the program ended first
+        signal.signal(signal.SIGHUP, pass_on)
+    else:
+        signal.signal(signal.SIGHUP, signal.SIG_IGN)
     os.write(reports, f"pid {child}\n".encode())
     while True:
         _, status = os.waitpid(child, os.WUNTRACED)
@@ -76,8 +89,9 @@ def run_as_shell(program, work, slave, stdout, reports, commands):
 class TerminalRun:
     """One run of the program on a fresh pseudo-terminal, under a shell."""
 
-    def __init__(self, program, kind, output_closed=False):
+    def __init__(self, program, kind, output_closed=False, hang_up="ignore"):
         self.kind = kind
+        self.hung_up = False
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
         self.directory = tempfile.TemporaryDirectory(prefix="kel-tty-")
@@ -94,7 +108,9 @@ class TerminalRun:
         self.shell = os.fork()
         if self.shell == 0:
             try:
-                run_as_shell(program, self.work, self.slave, stdout, reports, commands)
+                os.close(self.master)  # the terminal hangs up when the test closes its side
+                run_as_shell(program, self.work, self.slave, stdout, reports, commands,
+                             hang_up)
             finally:
                 os._exit(0)
         for end in (reports, commands) + ((stdout,) if stdout is not None else ()):
@@ -143,6 +159,12 @@ class TerminalRun:
     def type(self, keys):
         os.write(self.master, keys)
 
+    def hang_up(self):
+        """The terminal goes away, as a closed terminal window or a lost SSH
+        session does: its master side is closed."""
+        os.close(self.master)
+        self.hung_up = True
+
     def wait_for_key_mode(self):
         """The prompt is printed before the program turns echo off to wait:
         keys typed in between would be echoed by the terminal, however fast
@@ -161,8 +183,15 @@ class TerminalRun:
         else:
             self.status = int(ended.split()[1])
         os.waitpid(self.shell, 0)
-        self.drain()
         problems = []
+        with open(os.path.join(self.work, "trace")) as handle:
+            self.trace = handle.read().splitlines()
+        if self.hung_up:  # no terminal is left to look at
+            for end in (self.slave, self.reports_end, self.commands):
+                os.close(end)
+            self.directory.cleanup()
+            return problems
+        self.drain()
         after = termios.tcgetattr(self.slave)
         if after != self.before:
             problems.append("terminal settings differ after the run: "
@@ -175,8 +204,6 @@ class TerminalRun:
         left = os.read(self.slave, 100) if select.select([self.slave], [], [], 0.2)[0] else b""
         if left:
             problems.append(f"{left!r} was left for the shell")
-        with open(os.path.join(self.work, "trace")) as handle:
-            self.trace = handle.read().splitlines()
         for end in (self.master, self.slave, self.reports_end, self.commands):
             os.close(end)
         self.directory.cleanup()
@@ -260,9 +287,44 @@ def stop_at_prompt(how, status):
     return scenario
 
 
+def hang_up_at(prompt):
+    """The terminal goes away where the program waits for a key (the strobe
+    is not started then) or for the monitor's Esc. Either way the run ends as
+    on SIGHUP, whether or not a SIGHUP follows."""
+    def scenario(run, problems):
+        if prompt == "closing":
+            if run.kind == "sgen":
+                expect(problems, run.read_until(START_PROMPT), "never reached the start prompt")
+                expect(problems, run.wait_for_key_mode(), "no key mode at the start prompt")
+                run.type(b"s")
+                expect(problems, run.read_until(SGEN_CLOSING_PROMPT), "no closing prompt")
+            else:
+                expect(problems, run.read_until(TABLE_END), "the first table never came")
+                run.type(b"\x1b")
+                expect(problems, run.read_until(SENSORS_CLOSING_PROMPT), "no closing prompt")
+        else:
+            waiting = START_PROMPT if run.kind == "sgen" else TABLE_END
+            expect(problems, run.read_until(waiting), "never reached its key wait")
+        expect(problems, run.wait_for_key_mode(), "no key mode where it waits")
+        run.hang_up()
+        return 128 + signal.SIGHUP
+    return scenario
+
+
 def closed_output(run, problems):
     return 128 + signal.SIGPIPE
 
+
+# A terminal that went away used to read as a key press: the strobe was
+# started and the run ended with status 0, or the monitor polled on forever.
+HANG_UPS = {
+    "sensors": [("hang-up in the monitor", hang_up_at("monitor"), "ignore"),
+                ("hang-up at the closing prompt, SIGHUP passed on", hang_up_at("closing"),
+                 "pass on")],
+    "sgen": [("hang-up at the start prompt", hang_up_at("start"), "ignore"),
+             ("hang-up at the start prompt, SIGHUP passed on", hang_up_at("start"), "pass on"),
+             ("hang-up at the closing prompt", hang_up_at("closing"), "ignore")],
+}
 
 RUNS = {
     "sensors": [("keys", sensors_keys, False), ("ctrl-z then Ctrl+C", sensors_ctrl_z, False),
@@ -277,8 +339,8 @@ RUNS = {
 }
 
 
-def run_once(program, kind, name, scenario, output_closed):
-    run = TerminalRun(program, kind, output_closed)
+def run_once(program, kind, name, scenario, output_closed, hang_up="ignore"):
+    run = TerminalRun(program, kind, output_closed, hang_up)
     problems = []
     expected_status = scenario(run, problems)
     problems += run.finish()
@@ -289,7 +351,8 @@ def run_once(program, kind, name, scenario, output_closed):
     if kind == "sensors" and not output_closed:
         expect(problems, b"\x1b[2J" in run.output, "the screen was not cleared on a terminal")
     started = any(START_CODE in line for line in run.trace)
-    if name == "keys":
+    closing_reached = name == "keys" or "closing prompt" in name
+    if closing_reached:
         expect(problems, kind == "sensors" or started, "the strobe was not started")
         expect(problems, run.gave_board_back(), "the board was not given back")
     elif expected_status > 0:
@@ -306,13 +369,16 @@ def main():
     parser.add_argument("--kind", required=True, choices=sorted(FILES))
     options = parser.parse_args()
     failed = 0
-    for name, scenario, output_closed in RUNS[options.kind]:
+    runs = [(name, scenario, output_closed, "ignore")
+            for name, scenario, output_closed in RUNS[options.kind]]
+    runs += [(name, scenario, False, hang_up) for name, scenario, hang_up in HANG_UPS[options.kind]]
+    for name, scenario, output_closed, hang_up in runs:
         problems = run_once(os.path.abspath(options.program), options.kind, name, scenario,
-                            output_closed)
+                            output_closed, hang_up)
         verdict = "ok" if not problems else "FAIL: " + "; ".join(problems)
         print(f"{options.kind} ended by {name}: {verdict}", flush=True)
         failed += bool(problems)
-    print(f"{len(RUNS[options.kind]) - failed} passed, {failed} failed")
+    print(f"{len(runs) - failed} passed, {failed} failed")
     return 1 if failed else 0
 
 

@@ -13,6 +13,15 @@ export WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$WINEPREFIX"
 
+# A private TMPDIR (0700), as pam_tmpdir or a per-user runtime directory
+# gives, whatever the caller's: Wine keeps the server of a prefix under the
+# TMPDIR of whoever started it, and no run as nobody may depend on the
+# runner's being reachable (those runs make their own). One per checkout,
+# so that a server left by an earlier stage is found and ended below.
+export TMPDIR="$PWD/build/mingw-tmp"
+mkdir -p "$TMPDIR"
+chmod 0700 "$TMPDIR"
+
 # One persistent server for every program the suite starts. A server that
 # Wine starts by itself (Debian's wineserver wrapper passes -p0) ends the
 # moment its last program ends: without one that stays, every test starts a

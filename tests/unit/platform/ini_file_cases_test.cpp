@@ -180,6 +180,23 @@ TEST_F(IniFile, MissingOrUnreadableFileGivesTheDefault) {
     EXPECT_STREQ(buffer, "0");
 }
 
+// Guards against a file of any size being read whole: a 2 GiB option file
+// took all the memory of both programs.
+TEST_F(IniFile, FileLargerThanTheLimitIsNotRead) {
+    std::string text = "[Option]\nKey=7\n";
+    text.resize(PLAT_INI_FILE_LIMIT, '\n');
+    for (const bool onePastTheLimit : {false, true}) {
+        const std::string path =
+            onePastTheLimit ? file(text + "\n", "past.ini") : file(text, "at.ini");
+        PlatIniFile *opened = platOpenIniFile(path.c_str());
+        char buffer[16];
+        platReadIniValue(opened, "Option", "Key", "dflt", buffer, sizeof buffer);
+        EXPECT_EQ(platIniFileTooLarge(opened), onePastTheLimit);
+        EXPECT_STREQ(buffer, onePastTheLimit ? "dflt" : "7");
+        platCloseIniFile(opened);
+    }
+}
+
 // Guards against a bare file name being looked up anywhere but in the
 // current directory (the Windows profile reader's own rule).
 TEST_F(IniFile, RelativePathIsTakenFromTheCurrentDirectory) {
