@@ -28,6 +28,17 @@ bool platCanOpenForReading(const char *path);
 // needs when buffer is too small; 0 when no file was found.
 uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size);
 
+// The directory the running program's file is in, without a trailing
+// separator; empty when the system does not say.
+std::string platProgramDirectory();
+
+// The running program's file name and process number, as name[number], for
+// a server's log.
+std::string platProgramLabel();
+
+// The running process's number.
+unsigned long platProcessNumber(void);
+
 // True for a character that ends a directory in a path: '/', and on
 // Windows also '\\'.
 bool platIsPathSeparator(char c);

@@ -30,26 +30,12 @@ bool loadRealLibrary(const char *path, RealLibrary *real, std::string *problem) 
         return false;
     }
     std::string missing;
-    const bool complete = find(library, rec::kDisplayMode, &real->displayMode, &missing) &&
-                          find(library, rec::kInit, &real->init, &missing) &&
-                          find(library, rec::kLidList, &real->lidList, &missing) &&
-                          find(library, rec::kGetInfo, &real->getInfo, &missing) &&
-                          find(library, rec::kOpen, &real->open, &missing) &&
-                          find(library, rec::kPuList, &real->puList, &missing) &&
-                          find(library, rec::kPuState, &real->puState, &missing) &&
-                          find(library, rec::kServiceList, &real->serviceList, &missing) &&
-                          find(library, rec::kCapture, &real->capture, &missing) &&
-                          find(library, rec::kCtrl, &real->ctrl, &missing) &&
-                          find(library, rec::kRelease, &real->release, &missing) &&
-                          find(library, rec::kClose, &real->close, &missing) &&
-                          find(library, rec::kCleanup, &real->cleanup, &missing);
+#define REAL_LIBRARY_FIND(name, type, parameters, arguments)                                       \
+    find(library, rec::shapes::name, &real->name, &missing) &&
+    const bool complete = KEL_ENTRY_POINTS(REAL_LIBRARY_FIND) true;
+#undef REAL_LIBRARY_FIND
     if (!complete) {
         *problem = std::string("the board library '") + path + "' " + missing;
-        return false;
-    }
-    if (real->init == &KEL_init) {
-        *problem = std::string("KEL_REAL_LIBRARY names the recorder itself ('") + path +
-                   "'): name the board library it stands in front of";
         return false;
     }
     return true;

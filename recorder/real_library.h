@@ -5,22 +5,12 @@
 
 #include <string>
 
-#include "kel_api.h"
+#include "kel_entry_points.h"
 
 struct RealLibrary {
-    decltype(&KEL_displayMode) displayMode;
-    decltype(&KEL_init) init;
-    decltype(&KEL_lidList) lidList;
-    decltype(&KEL_getInfo) getInfo;
-    decltype(&KEL_open) open;
-    decltype(&KEL_puList) puList;
-    decltype(&KEL_puState) puState;
-    decltype(&KEL_serviceList) serviceList;
-    decltype(&KEL_capture) capture;
-    decltype(&KEL_ctrl) ctrl;
-    decltype(&KEL_release) release;
-    decltype(&KEL_close) close;
-    decltype(&KEL_cleanup) cleanup;
+#define REAL_LIBRARY_FUNCTION(name, type, parameters, arguments) decltype(&KEL_##name) name;
+    KEL_ENTRY_POINTS(REAL_LIBRARY_FUNCTION)
+#undef REAL_LIBRARY_FUNCTION
 };
 
 // Loads the library at path and finds every entry point; on failure returns

@@ -78,6 +78,11 @@ bool start(Session *session, std::string *problem) {
         refusedTarget(recording, library, problem)) {
         return false;
     }
+    if (session->real.init == &KEL_init) {
+        *problem = std::string("KEL_REAL_LIBRARY names the recorder itself ('") + library +
+                   "'): name the board library it stands in front of";
+        return false;
+    }
     const std::string head = recordingHead(library);
     session->fileName = recording;
     session->file = platOpenFile(recording.c_str(), "wb");

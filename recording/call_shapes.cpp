@@ -19,60 +19,64 @@ const size_t kPathLimit = 260;
 
 } // namespace
 
-const EntryShape kDisplayMode{"KEL_displayMode", false, {{"mode", kX, 0, -1}}};
-const EntryShape kInit{
+namespace shapes {
+
+const EntryShape displayMode{"KEL_displayMode", false, {{"mode", kX, 0, -1}}};
+const EntryShape init{
     "KEL_init",
     false,
     {{"configFile", kT, kPathLimit, -1}, {"count", kB, sizeof(int32_t), -1, false}}};
-const EntryShape kLidList{"KEL_lidList",
-                          false,
-                          {{"lids", kB, sizeof(uint32_t), 1, false, 2},
-                           {"capacity", kU, 0, -1},
-                           {"count", kB, sizeof(uint32_t), -1, false}}};
-const EntryShape kGetInfo{
+const EntryShape lidList{"KEL_lidList",
+                         false,
+                         {{"lids", kB, sizeof(uint32_t), 1, false, 2},
+                          {"capacity", kU, 0, -1},
+                          {"count", kB, sizeof(uint32_t), -1, false}}};
+const EntryShape getInfo{
     "KEL_getInfo", false, {{"lid", kU, 0, -1}, {"info", kB, sizeof(KEL_BoardInfo), -1}}};
-const EntryShape kOpen{
+const EntryShape open{
     "KEL_open",
     true,
     {{"lid", kU, 0, -1}, {"mode", kU, 0, -1}, {"grantedMode", kB, sizeof(uint32_t), -1, false}}};
-const EntryShape kPuList{"KEL_puList",
-                         false,
-                         {{"device", kS, 0, -1},
-                          {"list", kB, sizeof(KEL_PuEntry), 2, false, 3},
-                          {"capacity", kU, 0, -1},
-                          {"count", kB, sizeof(uint32_t), -1, false}}};
-const EntryShape kPuState{
+const EntryShape puList{"KEL_puList",
+                        false,
+                        {{"device", kS, 0, -1},
+                         {"list", kB, sizeof(KEL_PuEntry), 2, false, 3},
+                         {"capacity", kU, 0, -1},
+                         {"count", kB, sizeof(uint32_t), -1, false}}};
+const EntryShape puState{
     "KEL_puState",
     false,
     {{"device", kS, 0, -1}, {"puId", kX, 0, -1}, {"state", kB, sizeof(uint32_t), -1}}};
-const EntryShape kServiceList{"KEL_serviceList",
-                              false,
-                              {{"device", kS, 0, -1},
-                               {"reserved", kU, 0, -1},
-                               {"list", kB, sizeof(KEL_ServiceEntry), 3, false, 4},
-                               {"capacity", kU, 0, -1},
-                               {"count", kB, sizeof(uint32_t), -1, false}}};
-const EntryShape kCapture{"KEL_capture",
-                          true,
-                          {{"device", kS, 0, -1},
-                           {"reserved", kU, 0, -1},
-                           {"mode", kB, sizeof(uint32_t), -1},
-                           {"name", kT, KEL_SERVICE_NAME_SIZE, -1},
-                           {"timeout", kU, 0, -1}}};
-const EntryShape kCtrl{"KEL_ctrl",
-                       false,
-                       {{"service", kS, 0, -1},
-                        {"reserved", kU, 0, -1},
-                        {"code", kX, 0, -1},
-                        {"record", ArgumentKind::controlRecord, 0, -1}}};
-const EntryShape kRelease{"KEL_release", false, {{"service", kS, 0, -1}, {"reserved", kU, 0, -1}}};
-const EntryShape kClose{"KEL_close", false, {{"device", kS, 0, -1}}};
-const EntryShape kCleanup{"KEL_cleanup", false, {}};
+const EntryShape serviceList{"KEL_serviceList",
+                             false,
+                             {{"device", kS, 0, -1},
+                              {"reserved", kU, 0, -1},
+                              {"list", kB, sizeof(KEL_ServiceEntry), 3, false, 4},
+                              {"capacity", kU, 0, -1},
+                              {"count", kB, sizeof(uint32_t), -1, false}}};
+const EntryShape capture{"KEL_capture",
+                         true,
+                         {{"device", kS, 0, -1},
+                          {"reserved", kU, 0, -1},
+                          {"mode", kB, sizeof(uint32_t), -1},
+                          {"name", kT, KEL_SERVICE_NAME_SIZE, -1},
+                          {"timeout", kU, 0, -1}}};
+const EntryShape ctrl{"KEL_ctrl",
+                      false,
+                      {{"service", kS, 0, -1},
+                       {"reserved", kU, 0, -1},
+                       {"code", kX, 0, -1},
+                       {"record", ArgumentKind::controlRecord, 0, -1}}};
+const EntryShape release{"KEL_release", false, {{"service", kS, 0, -1}, {"reserved", kU, 0, -1}}};
+const EntryShape close{"KEL_close", false, {{"device", kS, 0, -1}}};
+const EntryShape cleanup{"KEL_cleanup", false, {}};
+
+} // namespace shapes
 
 const EntryShape *findEntryShape(const std::string &name) {
-    static const EntryShape *const all[] = {
-        &kDisplayMode, &kInit,    &kLidList, &kGetInfo, &kOpen,  &kPuList, &kPuState,
-        &kServiceList, &kCapture, &kCtrl,    &kRelease, &kClose, &kCleanup};
+#define REC_SHAPE_ADDRESS(name, type, parameters, arguments) &shapes::name,
+    static const EntryShape *const all[] = {KEL_ENTRY_POINTS(REC_SHAPE_ADDRESS)};
+#undef REC_SHAPE_ADDRESS
     for (const EntryShape *shape : all) {
         if (name == shape->name) {
             return shape;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "handle_book.h"
+#include "kel_entry_points.h"
 #include "recorded_call.h"
 
 namespace rec {
@@ -45,8 +46,12 @@ struct EntryShape {
     std::initializer_list<ArgumentShape> arguments;
 };
 
-extern const EntryShape kDisplayMode, kInit, kLidList, kGetInfo, kOpen, kPuList, kPuState,
-    kServiceList, kCapture, kCtrl, kRelease, kClose, kCleanup;
+// The shape of each entry point, by its name in the entry point table.
+namespace shapes {
+#define REC_DECLARE_SHAPE(name, type, parameters, arguments) extern const EntryShape name;
+KEL_ENTRY_POINTS(REC_DECLARE_SHAPE)
+#undef REC_DECLARE_SHAPE
+} // namespace shapes
 
 // The shape of an entry point by name; null for a name that is none.
 const EntryShape *findEntryShape(const std::string &name);

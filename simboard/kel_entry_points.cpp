@@ -8,7 +8,7 @@
 
 #include "call_shapes.h"
 #include "call_trace.h"
-#include "kel_api.h"
+#include "kel_entry_points.h"
 #include "replay.h"
 #include "sim_library.h"
 #include "sim_status.h"
@@ -63,148 +63,125 @@ size_t recordSize(int32_t service, uint32_t code) {
     return size;
 }
 
-} // namespace
+// The trace line of each entry point: made before the call from what the
+// caller passed (a mode or record is shown as it was sent) and finished
+// with the result.
+namespace traces {
 
-extern "C" {
-
-KEL_API int32_t KEL_CALL KEL_displayMode(int32_t mode) {
-    return serve(
-        rec::kDisplayMode, {mode}, [&] { return theLibrary().displayMode(mode); },
-        [&](int32_t status) {
-            return formatText("KEL_displayMode(0x%x)", static_cast<uint32_t>(mode)) +
-                   result(status);
-        });
+auto displayMode(int32_t mode) {
+    return [=](int32_t status) {
+        return formatText("KEL_displayMode(0x%x)", static_cast<uint32_t>(mode)) + result(status);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_init(const char *configFile, int32_t *count) {
-    return serve(
-        rec::kInit, {configFile, count}, [&] { return theLibrary().init(configFile, count); },
-        [&](int32_t status) {
-            return "KEL_init(" + sim::quotedText(configFile, 260) + ", " + pointerWord(count) +
-                   ")" + result(status);
-        });
+auto init(const char *configFile, const int32_t *count) {
+    return [=](int32_t status) {
+        return "KEL_init(" + sim::quotedText(configFile, 260) + ", " + pointerWord(count) + ")" +
+               result(status);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_lidList(uint32_t *lids, uint32_t capacity, uint32_t *count) {
-    return serve(
-        rec::kLidList, {lids, capacity, count},
-        [&] { return theLibrary().lidList(lids, capacity, count); },
-        [&](int32_t status) {
-            return formatText("KEL_lidList(%s, %u, %s)", pointerWord(lids), capacity,
-                              pointerWord(count)) +
-                   result(status) + countOut(count);
-        });
+auto lidList(const uint32_t *lids, uint32_t capacity, const uint32_t *count) {
+    return [=](int32_t status) {
+        return formatText("KEL_lidList(%s, %u, %s)", pointerWord(lids), capacity,
+                          pointerWord(count)) +
+               result(status) + countOut(count);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_getInfo(uint32_t lid, KEL_BoardInfo *info) {
-    return serve(
-        rec::kGetInfo, {lid, info}, [&] { return theLibrary().getInfo(lid, info); },
-        [&](int32_t status) {
-            return formatText("KEL_getInfo(%u, %s)", lid, pointerWord(info)) + result(status);
-        });
+auto getInfo(uint32_t lid, const KEL_BoardInfo *info) {
+    return [=](int32_t status) {
+        return formatText("KEL_getInfo(%u, %s)", lid, pointerWord(info)) + result(status);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_open(uint32_t lid, uint32_t mode, uint32_t *grantedMode) {
-    return serve(
-        rec::kOpen, {lid, mode, grantedMode},
-        [&] { return theLibrary().open(lid, mode, grantedMode); },
-        [&](int32_t handle) {
-            return formatText("KEL_open(%u, %u, %s)", lid, mode, pointerWord(grantedMode)) +
-                   handleResult(handle) +
-                   (grantedMode ? formatText(" granted=%u", *grantedMode) : std::string());
-        });
+auto open(uint32_t lid, uint32_t mode, const uint32_t *grantedMode) {
+    return [=](int32_t handle) {
+        return formatText("KEL_open(%u, %u, %s)", lid, mode, pointerWord(grantedMode)) +
+               handleResult(handle) +
+               (grantedMode ? formatText(" granted=%u", *grantedMode) : std::string());
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_puList(int32_t device, KEL_PuEntry *list, uint32_t capacity,
-                                    uint32_t *count) {
-    return serve(
-        rec::kPuList, {device, list, capacity, count},
-        [&] { return theLibrary().puList(device, list, capacity, count); },
-        [&](int32_t status) {
-            return formatText("KEL_puList(%d, %s, %u, %s)", device, pointerWord(list), capacity,
-                              pointerWord(count)) +
-                   result(status) + countOut(count);
-        });
+auto puList(int32_t device, const KEL_PuEntry *list, uint32_t capacity, const uint32_t *count) {
+    return [=](int32_t status) {
+        return formatText("KEL_puList(%d, %s, %u, %s)", device, pointerWord(list), capacity,
+                          pointerWord(count)) +
+               result(status) + countOut(count);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_puState(int32_t device, uint32_t puId, uint32_t *state) {
+auto puState(int32_t device, uint32_t puId, const uint32_t *state) {
     const uint32_t before = state ? *state : 0;
-    return serve(
-        rec::kPuState, {device, puId, state},
-        [&] { return theLibrary().puState(device, puId, state); },
-        [&](int32_t status) {
-            return formatText("KEL_puState(%d, 0x%x, %s)", device, puId,
-                              state ? formatText("0x%x", before).c_str() : "null") +
-                   result(status) + (state ? formatText(" state=0x%x", *state) : std::string());
-        });
+    return [=](int32_t status) {
+        return formatText("KEL_puState(%d, 0x%x, %s)", device, puId,
+                          state ? formatText("0x%x", before).c_str() : "null") +
+               result(status) + (state ? formatText(" state=0x%x", *state) : std::string());
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry *list,
-                                         uint32_t capacity, uint32_t *count) {
-    return serve(
-        rec::kServiceList, {device, reserved, list, capacity, count},
-        [&] { return theLibrary().serviceList(device, reserved, list, capacity, count); },
-        [&](int32_t status) {
-            return formatText("KEL_serviceList(%d, %u, %s, %u, %s)", device, reserved,
-                              pointerWord(list), capacity, pointerWord(count)) +
-                   result(status) + countOut(count);
-        });
+auto serviceList(int32_t device, uint32_t reserved, const KEL_ServiceEntry *list, uint32_t capacity,
+                 const uint32_t *count) {
+    return [=](int32_t status) {
+        return formatText("KEL_serviceList(%d, %u, %s, %u, %s)", device, reserved,
+                          pointerWord(list), capacity, pointerWord(count)) +
+               result(status) + countOut(count);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_capture(int32_t device, uint32_t reserved, uint32_t *mode,
-                                     const char *name, uint32_t timeout) {
+auto capture(int32_t device, uint32_t reserved, const uint32_t *mode, const char *name,
+             uint32_t timeout) {
     const std::string asked = mode ? formatText("%u", *mode) : std::string("null");
-    return serve(
-        rec::kCapture, {device, reserved, mode, name, timeout},
-        [&] { return theLibrary().capture(device, reserved, mode, name); },
-        [&](int32_t handle) {
-            return formatText("KEL_capture(%d, %u, %s, ", device, reserved, asked.c_str()) +
-                   sim::quotedText(name, KEL_SERVICE_NAME_SIZE) + formatText(", %u)", timeout) +
-                   handleResult(handle) + (mode ? formatText(" granted=%u", *mode) : std::string());
-        });
+    return [=](int32_t handle) {
+        return formatText("KEL_capture(%d, %u, %s, ", device, reserved, asked.c_str()) +
+               sim::quotedText(name, KEL_SERVICE_NAME_SIZE) + formatText(", %u)", timeout) +
+               handleResult(handle) + (mode ? formatText(" granted=%u", *mode) : std::string());
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_ctrl(int32_t service, uint32_t reserved, uint32_t code, void *record) {
-    // The record is traced as sent and, when the call changed it, as returned.
+// The record is traced as sent and, when the call changed it, as returned.
+auto ctrl(int32_t service, uint32_t reserved, uint32_t code, const void *record) {
     const size_t size = recordSize(service, code);
     const std::string sent = record == nullptr
                                  ? std::string("null")
                                  : (size > 0 ? "[" + sim::hexBytes(record, size) + "]" : "ptr");
-    return serve(
-        rec::kCtrl, {service, reserved, code, record},
-        [&] { return theLibrary().ctrl(service, reserved, code, record); },
-        [&](int32_t status) {
-            std::string line =
-                formatText("KEL_ctrl(%d, %u, 0x%x, %s)", service, reserved, code, sent.c_str()) +
-                result(status);
-            if (record != nullptr && size > 0) {
-                const std::string returned = "[" + sim::hexBytes(record, size) + "]";
-                if (returned != sent) {
-                    line += " record=" + returned;
-                }
+    return [=](int32_t status) {
+        std::string line =
+            formatText("KEL_ctrl(%d, %u, 0x%x, %s)", service, reserved, code, sent.c_str()) +
+            result(status);
+        if (record != nullptr && size > 0) {
+            const std::string returned = "[" + sim::hexBytes(record, size) + "]";
+            if (returned != sent) {
+                line += " record=" + returned;
             }
-            return line;
-        });
+        }
+        return line;
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_release(int32_t service, uint32_t reserved) {
-    return serve(
-        rec::kRelease, {service, reserved}, [&] { return theLibrary().release(service, reserved); },
-        [&](int32_t status) {
-            return formatText("KEL_release(%d, %u)", service, reserved) + result(status);
-        });
+auto release(int32_t service, uint32_t reserved) {
+    return [=](int32_t status) {
+        return formatText("KEL_release(%d, %u)", service, reserved) + result(status);
+    };
 }
 
-KEL_API int32_t KEL_CALL KEL_close(int32_t device) {
-    return serve(
-        rec::kClose, {device}, [&] { return theLibrary().close(device); },
-        [&](int32_t status) { return formatText("KEL_close(%d)", device) + result(status); });
+auto close(int32_t device) {
+    return [=](int32_t status) { return formatText("KEL_close(%d)", device) + result(status); };
 }
 
-KEL_API int32_t KEL_CALL KEL_cleanup(void) {
-    return serve(
-        rec::kCleanup, {}, [&] { return theLibrary().cleanup(); },
-        [&](int32_t status) { return std::string("KEL_cleanup()") + result(status); });
+auto cleanup() {
+    return [](int32_t status) { return std::string("KEL_cleanup()") + result(status); };
 }
 
-} // extern "C"
+} // namespace traces
+
+} // namespace
+
+// Each entry point of the table, served by the library state of the same name.
+#define SIM_ENTRY_POINT(name, type, parameters, arguments)                                         \
+    extern "C" KEL_API type KEL_CALL KEL_##name parameters {                                       \
+        return serve(                                                                              \
+            rec::shapes::name, {KEL_ARGUMENT_ITEMS arguments},                                     \
+            [&] { return theLibrary().name arguments; }, traces::name arguments);                  \
+    }
+KEL_ENTRY_POINTS(SIM_ENTRY_POINT)

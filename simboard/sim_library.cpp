@@ -261,7 +261,8 @@ int32_t Library::serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry
     return kOk;
 }
 
-int32_t Library::capture(int32_t device, uint32_t reserved, uint32_t *mode, const char *name) {
+int32_t Library::capture(int32_t device, uint32_t reserved, uint32_t *mode, const char *name,
+                         uint32_t /*timeout*/) {
     if (!deviceOpen(device)) {
         return started_ ? kBadHandle : kNotStarted;
     }

@@ -47,7 +47,10 @@ public:
     int32_t puState(int32_t device, uint32_t puId, uint32_t *state);
     int32_t serviceList(int32_t device, uint32_t reserved, KEL_ServiceEntry *list,
                         uint32_t capacity, uint32_t *count);
-    int32_t capture(int32_t device, uint32_t reserved, uint32_t *mode, const char *name);
+    // A taken service is refused at once, whatever the timeout: one process
+    // never waits for itself.
+    int32_t capture(int32_t device, uint32_t reserved, uint32_t *mode, const char *name,
+                    uint32_t timeout);
     int32_t ctrl(int32_t service, uint32_t reserved, uint32_t code, void *record);
     int32_t release(int32_t service, uint32_t reserved);
     int32_t close(int32_t device);

@@ -28,17 +28,6 @@ bool isRegularFile(const std::string &path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string programDirectory() {
-    char link[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", link, sizeof link - 1);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string path(link, static_cast<size_t>(length));
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 } // namespace
 
 bool platIsPathSeparator(char c) { return c == '/'; }
@@ -106,7 +95,7 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
         return isRegularFile(fileName) ? deliver(fileName, buffer, size) : 0;
     }
     char cwd[PATH_MAX];
-    std::string candidates[2] = {programDirectory(), getcwd(cwd, sizeof cwd) ? cwd : ""};
+    std::string candidates[2] = {platProgramDirectory(), getcwd(cwd, sizeof cwd) ? cwd : ""};
     for (const std::string &directory : candidates) {
         if (!directory.empty() && isRegularFile(platJoinPath(directory, fileName))) {
             return deliver(platJoinPath(directory, fileName), buffer, size);
@@ -131,3 +120,5 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
     }
     return 0;
 }
+
+unsigned long platProcessNumber(void) { return static_cast<unsigned long>(getpid()); }

@@ -98,3 +98,5 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
     buffer[narrowLength] = '\0';
     return narrowLength;
 }
+
+unsigned long platProcessNumber(void) { return GetCurrentProcessId(); }

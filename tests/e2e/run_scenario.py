@@ -56,6 +56,7 @@ import re
 import shlex
 import stat
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -507,7 +508,9 @@ def update(scenario, actual):
 def compare(scenario, actual, windows, leg=""):
     """leg names the run of a round trip: a replayed one is not compared with
     the call trace (the replay checks every call itself and reports the first
-    that differs on standard error) nor with the simulator's own messages."""
+    that differs on standard error) nor with the simulator's own messages;
+    nor is a remote one with those messages (the server's library prints
+    them)."""
     failed = False
     for name, value in actual.items():
         expected = read(os.path.join(scenario, name))
@@ -515,7 +518,7 @@ def compare(scenario, actual, windows, leg=""):
             expected = b"0\n"
         if expected is None or (leg == "replayed" and name == "expected_trace"):
             continue
-        if leg == "replayed" and name == "expected_stderr":
+        if leg in ("replayed", "remote") and name == "expected_stderr":
             expected = without_library_lines(expected)
         if name.startswith(WRITTEN + os.sep):
             if not matches_written(expected, value):
@@ -532,6 +535,103 @@ def compare(scenario, actual, windows, leg=""):
         print(f"standard error {leg or 'was'}:",
               actual["expected_stderr"].decode("utf-8", "backslashreplace"))
     return failed
+
+
+# Scenarios whose point cannot hold through a board server, with the reason.
+REPLAY_REPORT = ("the replay's report goes to the server's standard error, and a diverged "
+                 "replay ends the process it runs in: the server, not the program")
+NOT_THROUGH_A_SERVER = {
+    "replay_call_differs": REPLAY_REPORT,
+    "replay_recording_truncated": REPLAY_REPORT,
+    "replay_recording_missing": REPLAY_REPORT,
+    "replay_monitor_past_the_recording": REPLAY_REPORT,
+}
+
+
+class board_server:
+    """A board server (kel_server) serving the simulated library for one run:
+    started in the run's working directory with the run's environment, so
+    that the library reads the scenario's configuration and writes the trace
+    there; on a port the system chooses, read from its "listening on" line."""
+
+    def __init__(self, server, plan, *options, launcher=()):
+        # Under Wine, Ctrl+C is what a console program can be sent.
+        self.stop_signal = signal.SIGINT if launcher else signal.SIGTERM
+        self.process = subprocess.Popen([*launcher, server, "--listen", "127.0.0.1:0", *options],
+                                        cwd=plan.directory,
+                                        env=plan.environment, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        line = self.process.stdout.readline().decode("utf-8", "replace")
+        if not line.startswith("listening on "):
+            self.process.kill()
+            raise RuntimeError(f"kel_server did not start: {line!r} "
+                               f"{self.process.stderr.read()!r}")
+        self.address = line[len("listening on "):].strip()
+
+    def client_plan(self, plan, remote_directory, windows=None, root=None):
+        """The plan's program with the remote library found first: through
+        LD_LIBRARY_PATH, or on Windows by a copy of the program beside it."""
+        client = copy.copy(plan)
+        client.environment = dict(plan.environment, KEL_SERVER=self.address)
+        if windows:
+            beside = os.path.join(root, "remote")
+            os.mkdir(beside)
+            for path in (plan.unix_program, os.path.join(remote_directory, "KEL.dll")):
+                shutil.copy2(path, beside)
+            copied = windows.path(os.path.join(beside, os.path.basename(plan.unix_program)))
+            client.command = [copied if part == plan.program else part for part in plan.command]
+            return client
+        library_path = [remote_directory] + [
+            entry for entry in plan.environment.get("LD_LIBRARY_PATH", "").split(":") if entry]
+        client.environment["LD_LIBRARY_PATH"] = ":".join(library_path)
+        return client
+
+    def stop(self):
+        """Ends the server as an operator would (SIGTERM; Ctrl+C under Wine);
+        its status and log."""
+        self.process.send_signal(self.stop_signal)
+        try:
+            _, log = self.process.communicate(timeout=TIMEOUT_SECONDS)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            _, log = self.process.communicate()
+            return None, log
+        return self.process.returncode, log
+
+
+def remote(options, windows, updating):
+    """The scenario through the remote library and a board server serving the
+    simulated library: the same output, status and trace as a direct run. The
+    simulated library's own lines ("KEL: ...") go to the server's standard
+    error, not the program's."""
+    name = os.path.basename(options.scenario)
+    if name in NOT_THROUGH_A_SERVER:
+        print(f"not run through a server: {NOT_THROUGH_A_SERVER[name]}")
+        return 77
+    if updating:
+        print("a remote run only compares: nothing updated")
+        return 0
+    remote_directory = os.path.join(os.path.dirname(options.remote), "remote")
+    with run_directory(options, windows) as root:
+        plan = prepare_run(options, windows, root)
+        plan.unix_program = options.program
+        server = board_server(options.remote, plan,
+                              launcher=windows.launcher if windows else ())
+        try:
+            actual = execute(server.client_plan(plan, remote_directory, windows, root), windows)
+        finally:
+            status, log = server.stop()
+        if actual is None:
+            print(f"FAIL: the program did not end within {TIMEOUT_SECONDS} s")
+            return 1
+        actual["expected_trace"] = read(plan.trace, b"")
+    failed = compare(options.scenario, actual, windows, "remote")
+    if status != 0:
+        print(f"kel_server ended with status {status} after SIGTERM")
+        failed = True
+    if failed:
+        print("kel_server's log:", log.decode("utf-8", "backslashreplace"))
+    return 1 if failed else 0
 
 
 @contextlib.contextmanager
@@ -560,12 +660,17 @@ def main():
     parser.add_argument("--round-trip", metavar="RECORDER_DIRECTORY",
                         help="run with the recording library of this directory in front of the "
                              "simulated one, then replay the recording; compare both runs")
+    parser.add_argument("--remote", metavar="KEL_SERVER",
+                        help="run through the remote library beside this board server, the "
+                             "server serving the simulated library")
     options = parser.parse_args()
     # The program runs in a scratch directory: relative paths are taken from here.
     options.program = os.path.abspath(options.program)
     options.scenario = os.path.abspath(options.scenario)
     if options.key_feeder:
         options.key_feeder = os.path.abspath(options.key_feeder)
+    if options.remote:
+        options.remote = os.path.abspath(options.remote)
     if options.round_trip:
         options.round_trip = os.path.abspath(options.round_trip)
         if "KEL_REPLAY=" in read(os.path.join(options.scenario, "env"), b"").decode("utf-8"):
@@ -587,6 +692,8 @@ def main():
         return 1
     if options.round_trip:
         return round_trip(options, windows, updating)
+    if options.remote:
+        return remote(options, windows, updating)
 
     with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)

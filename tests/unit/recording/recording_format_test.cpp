@@ -39,16 +39,18 @@ TEST(RecordingFormat, SessionReadsBackAsTheSameCallsAndWrites) {
     uint32_t mode = KEL_MODE_EXCLUSIVE;
     DdsOutFreq frequency = {1e8, 1, 1};
     std::string text = rec::recordingHeader() + "# a comment\n\n";
-    text += rec::callText(finished(&book, 1, rec::kInit, {"kel \"x\".ini", nullptr}, 0, [] {}));
-    text += rec::callText(finished(&book, 2, rec::kLidList, {lids, 2u, &count}, 0, [&] {
+    text +=
+        rec::callText(finished(&book, 1, rec::shapes::init, {"kel \"x\".ini", nullptr}, 0, [] {}));
+    text += rec::callText(finished(&book, 2, rec::shapes::lidList, {lids, 2u, &count}, 0, [&] {
         lids[0] = 7;
         count = 1;
     }));
-    text += rec::callText(finished(&book, 3, rec::kCapture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257,
-                                   [&] { mode = KEL_MODE_SPY; }));
     text +=
-        rec::callText(finished(&book, 4, rec::kCtrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency},
-                               static_cast<int32_t>(KELerr_BAD_MODE), [] {}));
+        rec::callText(finished(&book, 3, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u},
+                               257, [&] { mode = KEL_MODE_SPY; }));
+    text += rec::callText(finished(&book, 4, rec::shapes::ctrl,
+                                   {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency},
+                                   static_cast<int32_t>(KELerr_BAD_MODE), [] {}));
     EXPECT_NE(text.find("call 4 KEL_ctrl\n  service 257\n  reserved 0\n  code 0x1804\n"
                         "  record in 00000000 84d79741 01000000 01000000\n  = 0xc000010a\n"),
               std::string::npos)
@@ -67,7 +69,7 @@ TEST(RecordingFormat, SessionReadsBackAsTheSameCallsAndWrites) {
     uint32_t freshLids[2] = {0, 0};
     uint32_t freshCount = 0;
     const rec::Call live =
-        rec::describeCall(rec::kLidList, {freshLids, 2u, &freshCount}, replayBook);
+        rec::describeCall(rec::shapes::lidList, {freshLids, 2u, &freshCount}, replayBook);
     ASSERT_TRUE(rec::sameCall(live, calls[1]));
     rec::replayWrites(calls[1], live);
     EXPECT_EQ(freshLids[0], 7u);
@@ -128,7 +130,7 @@ TEST(DivergenceReport, ShowsTheCallNumberAndBothForms) {
                                     "  = 0x0\n",
                                     &calls, &error))
         << error;
-    rec::Call live = rec::describeCall(rec::kGetInfo, {4u, nullptr}, book);
+    rec::Call live = rec::describeCall(rec::shapes::getInfo, {4u, nullptr}, book);
     live.number = 1;
     EXPECT_FALSE(rec::sameCall(live, calls[0]));
     EXPECT_EQ(rec::divergenceReport("s.kelrec", live, &calls[0], 1),
@@ -136,7 +138,7 @@ TEST(DivergenceReport, ShowsTheCallNumberAndBothForms) {
               "  recorded: KEL_getInfo(lid 3, info null)\n"
               "  called:   KEL_getInfo(lid 4, info null)\n"
               "  first difference: 'lid': recorded 3, called 4\n");
-    live = rec::describeCall(rec::kClose, {-2}, book);
+    live = rec::describeCall(rec::shapes::close, {-2}, book);
     live.number = 2;
     EXPECT_EQ(rec::divergenceReport("s.kelrec", live, nullptr, 1),
               "KEL replay: call 2 is beyond the end of the recording s.kelrec (1 calls)\n"
@@ -151,11 +153,12 @@ TEST(RecordingFormat, WriteOnlyBuffersKeepOnlyWhatTheLibraryFilled) {
     KEL_PuEntry units[3];
     memset(units, 0xA5, sizeof units);
     uint32_t count = 0xA5A5A5A5u;
-    const rec::Call filled = finished(&book, 1, rec::kPuList, {1, units, 3u, &count}, 0, [&] {
-        memset(&units[0], 0, sizeof units[0]);
-        units[0].id = 0x100;
-        count = 1;
-    });
+    const rec::Call filled =
+        finished(&book, 1, rec::shapes::puList, {1, units, 3u, &count}, 0, [&] {
+            memset(&units[0], 0, sizeof units[0]);
+            units[0].id = 0x100;
+            count = 1;
+        });
     const std::string text = rec::callText(filled);
     EXPECT_EQ(text.find("a5"), std::string::npos) << text;
     EXPECT_NE(text.find("  list out-only\n  capacity 3\n  count out-only\n  = 0x0\n"
@@ -163,7 +166,8 @@ TEST(RecordingFormat, WriteOnlyBuffersKeepOnlyWhatTheLibraryFilled) {
               std::string::npos)
         << text;
     // A failed list call filled no entry, whatever its count says.
-    const rec::Call refused = finished(&book, 2, rec::kPuList, {1, units, 3u, &count}, -3, [] {});
+    const rec::Call refused =
+        finished(&book, 2, rec::shapes::puList, {1, units, 3u, &count}, -3, [] {});
     EXPECT_EQ(rec::callText(refused).find("list out "), std::string::npos);
 
     std::vector<rec::Call> calls;
@@ -172,7 +176,8 @@ TEST(RecordingFormat, WriteOnlyBuffersKeepOnlyWhatTheLibraryFilled) {
     KEL_PuEntry fresh[3];
     memset(fresh, 0x5A, sizeof fresh);
     uint32_t freshCount = 0;
-    const rec::Call live = rec::describeCall(rec::kPuList, {1, fresh, 3u, &freshCount}, book);
+    const rec::Call live =
+        rec::describeCall(rec::shapes::puList, {1, fresh, 3u, &freshCount}, book);
     ASSERT_TRUE(rec::sameCall(live, calls[0]));
     rec::replayWrites(calls[0], live);
     EXPECT_EQ(fresh[0].id, 0x100u);
@@ -197,25 +202,28 @@ TEST(RecordingFormat, ReadsWhatEditorsLeaveAndRefusesTheFirstVersion) {
 TEST(RecordingFormat, ControlCallsAreNamedAndDecodedByTheirService) {
     rec::HandleBook book;
     uint32_t mode = KEL_MODE_SHARED;
-    book.follow(finished(&book, 1, rec::kCapture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
-    book.follow(finished(&book, 2, rec::kCapture, {1, 0u, &mode, "BASEFMC0", 10000u}, 258, [] {}));
-    book.follow(finished(&book, 3, rec::kCapture, {1, 0u, &mode, "SYSMON0", 10000u}, 259, [] {}));
+    book.follow(
+        finished(&book, 1, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
+    book.follow(
+        finished(&book, 2, rec::shapes::capture, {1, 0u, &mode, "BASEFMC0", 10000u}, 258, [] {}));
+    book.follow(
+        finished(&book, 3, rec::shapes::capture, {1, 0u, &mode, "SYSMON0", 10000u}, 259, [] {}));
     DdsOutFreq frequency = {1e8 / 3, 1, 1};
-    rec::Call call =
-        finished(&book, 4, rec::kCtrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency}, 0, [] {});
+    rec::Call call = finished(&book, 4, rec::shapes::ctrl,
+                              {257, 0u, KELctrl_DDS_SETOUTFREQ, &frequency}, 0, [] {});
     EXPECT_NE(rec::callText(call, &book)
                   .find("call 4 KEL_ctrl\n  # KELctrl_DDS_SETOUTFREQ on BASEDDS0, DdsOutFreq: "
                         "outputFreq 33333333.333333332, word1 1, word2 1\n"),
               std::string::npos)
         << rec::callText(call, &book);
     SwitchRoute route = {7, 1};
-    call = finished(&book, 5, rec::kCtrl, {258, 0u, KELctrl_BASEF_GETSWITCH, &route}, 0,
+    call = finished(&book, 5, rec::shapes::ctrl, {258, 0u, KELctrl_BASEF_GETSWITCH, &route}, 0,
                     [&] { route.input = 4; });
     EXPECT_NE(rec::callText(call, &book).find("  # returned: output 7, input 4\n"),
               std::string::npos)
         << rec::callText(call, &book);
     SensorReading reading = {0, 0, 0};
-    call = finished(&book, 6, rec::kCtrl, {259, 0u, KELctrl_SYSMON_GETVCCINT, &reading}, 0,
+    call = finished(&book, 6, rec::shapes::ctrl, {259, 0u, KELctrl_SYSMON_GETVCCINT, &reading}, 0,
                     [&] { reading.current = 1.002; });
     EXPECT_NE(rec::callText(call, &book).find("# KELctrl_SYSMON_GETVCCINT on SYSMON0"),
               std::string::npos);
@@ -228,13 +236,14 @@ TEST(RecordingFormat, ControlCallsAreNamedAndDecodedByTheirService) {
 TEST(DivergenceReport, MarksTheFirstDifferingByteAndItsField) {
     rec::HandleBook book;
     uint32_t mode = KEL_MODE_SHARED;
-    book.follow(finished(&book, 1, rec::kCapture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
+    book.follow(
+        finished(&book, 1, rec::shapes::capture, {1, 0u, &mode, "BASEDDS0", 10000u}, 257, [] {}));
     DdsOutFreq recordedFrequency = {1e8, 1, 1};
     DdsOutFreq calledFrequency = {1.5e8, 1, 1};
-    const rec::Call recorded =
-        rec::describeCall(rec::kCtrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &recordedFrequency}, book);
-    rec::Call live =
-        rec::describeCall(rec::kCtrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &calledFrequency}, book);
+    const rec::Call recorded = rec::describeCall(
+        rec::shapes::ctrl, {257, 0u, KELctrl_DDS_SETOUTFREQ, &recordedFrequency}, book);
+    rec::Call live = rec::describeCall(rec::shapes::ctrl,
+                                       {257, 0u, KELctrl_DDS_SETOUTFREQ, &calledFrequency}, book);
     live.number = 2;
     const std::string report = rec::divergenceReport("s.kelrec", live, &recorded, 9, &book);
     EXPECT_NE(report.find("  first difference: 'record' byte 4 (DdsOutFreq.outputFreq): recorded "
@@ -243,9 +252,9 @@ TEST(DivergenceReport, MarksTheFirstDifferingByteAndItsField) {
         << report;
     KEL_BoardInfo info;
     memset(&info, 0, sizeof info);
-    const rec::Call before = rec::describeCall(rec::kGetInfo, {1u, &info}, book);
+    const rec::Call before = rec::describeCall(rec::shapes::getInfo, {1u, &info}, book);
     info.size = sizeof info;
-    live = rec::describeCall(rec::kGetInfo, {1u, &info}, book);
+    live = rec::describeCall(rec::shapes::getInfo, {1u, &info}, book);
     EXPECT_EQ(rec::divergenceReport("s.kelrec", live, &before, 9, &book),
               "KEL replay: call 0 differs from the recording (s.kelrec, line 0)\n"
               "  recorded: KEL_getInfo(lid 1, info in <280 bytes>)\n"

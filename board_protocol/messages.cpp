@@ -1,0 +1,394 @@
+#include "messages.h"
+
+#include <string.h>
+
+#include "kel_entry_points.h"
+
+namespace proto {
+
+namespace {
+
+// Takes little-endian numbers and byte runs from a body, refusing to read
+// past its end.
+class Reader {
+public:
+    explicit Reader(const Bytes &body) : data_(body.data()), left_(body.size()) {}
+
+    bool number(uint32_t *value) {
+        if (left_ < 4) {
+            return false;
+        }
+        *value = static_cast<uint32_t>(data_[0]) | static_cast<uint32_t>(data_[1]) << 8 |
+                 static_cast<uint32_t>(data_[2]) << 16 | static_cast<uint32_t>(data_[3]) << 24;
+        skip(4);
+        return true;
+    }
+    bool shortNumber(uint16_t *value) {
+        if (left_ < 2) {
+            return false;
+        }
+        *value = static_cast<uint16_t>(data_[0] | data_[1] << 8);
+        skip(2);
+        return true;
+    }
+    bool byte(uint8_t *value) {
+        if (left_ < 1) {
+            return false;
+        }
+        *value = data_[0];
+        skip(1);
+        return true;
+    }
+    bool run(size_t size, const uint8_t **start) {
+        if (left_ < size) {
+            return false;
+        }
+        *start = data_;
+        skip(size);
+        return true;
+    }
+    bool finished() const { return left_ == 0; }
+
+private:
+    void skip(size_t size) {
+        data_ += size;
+        left_ -= size;
+    }
+    const uint8_t *data_;
+    size_t left_;
+};
+
+void putNumber(Bytes *out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out->push_back(static_cast<uint8_t>(value >> shift));
+    }
+}
+
+void putShort(Bytes *out, uint16_t value) {
+    out->push_back(static_cast<uint8_t>(value));
+    out->push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void putRun(Bytes *out, const void *data, size_t size) {
+    const uint8_t *bytes = static_cast<const uint8_t *>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+// A frame of the kind around the body; the length is filled in at the end.
+Bytes startFrame(MessageKind kind) {
+    Bytes frame(kFrameHeaderBytes, 0);
+    frame.push_back(static_cast<uint8_t>(kind));
+    return frame;
+}
+
+Bytes finishFrame(Bytes frame) {
+    const uint32_t length = static_cast<uint32_t>(frame.size() - kFrameHeaderBytes);
+    for (size_t i = 0; i < kFrameHeaderBytes; ++i) {
+        frame[i] = static_cast<uint8_t>(length >> (8 * i));
+    }
+    return frame;
+}
+
+bool fail(std::string *problem, const std::string &text) {
+    *problem = text;
+    return false;
+}
+
+bool carriesBytes(const rec::Value &value) {
+    return value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::outOnly;
+}
+
+bool isNumberKind(rec::ArgumentKind kind) {
+    return kind == rec::ArgumentKind::unsignedNumber || kind == rec::ArgumentKind::signedNumber ||
+           kind == rec::ArgumentKind::hexNumber;
+}
+
+// The bytes a buffer argument must carry given the call's numbers; false
+// when no call may pass such a buffer (its size is past what is carried).
+bool expectedBufferBytes(const rec::ArgumentShape &shape, const std::vector<uint32_t> &numbers,
+                         size_t *bytes) {
+    uint64_t size = shape.size;
+    if (shape.countOf >= 0) {
+        const size_t index = static_cast<size_t>(shape.countOf);
+        size = index < numbers.size() ? size * numbers[index] : 0;
+    }
+    *bytes = static_cast<size_t>(size);
+    return size <= rec::kMaxBufferBytes;
+}
+
+} // namespace
+
+const rec::EntryShape *shapeAt(size_t index) {
+#define PROTO_SHAPE(name, type, parameters, arguments) &rec::shapes::name,
+    static const rec::EntryShape *const shapes[] = {KEL_ENTRY_POINTS(PROTO_SHAPE)};
+#undef PROTO_SHAPE
+    return index < sizeof shapes / sizeof shapes[0] ? shapes[index] : nullptr;
+}
+
+ReadStatus readFrame(const uint8_t *data, size_t size, Frame *frame, size_t *used,
+                     std::string *problem) {
+    if (size < kFrameHeaderBytes) {
+        return ReadStatus::incomplete;
+    }
+    const uint32_t length = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
+                            static_cast<uint32_t>(data[2]) << 16 |
+                            static_cast<uint32_t>(data[3]) << 24;
+    if (length == 0 || length > kMaxFrameBytes) {
+        *problem = "a message of " + std::to_string(length) + " bytes";
+        return ReadStatus::bad;
+    }
+    if (size == kFrameHeaderBytes) {
+        return ReadStatus::incomplete;
+    }
+    const uint8_t kind = data[kFrameHeaderBytes];
+    if (kind < static_cast<uint8_t>(MessageKind::hello) ||
+        kind > static_cast<uint8_t>(MessageKind::ping)) {
+        *problem = "a message of unknown kind " + std::to_string(kind);
+        return ReadStatus::bad;
+    }
+    if (size - kFrameHeaderBytes < length) {
+        return ReadStatus::incomplete;
+    }
+    frame->kind = static_cast<MessageKind>(kind);
+    frame->body.assign(data + kFrameHeaderBytes + 1, data + kFrameHeaderBytes + length);
+    *used = kFrameHeaderBytes + length;
+    return ReadStatus::complete;
+}
+
+bool readHello(const Bytes &body, Hello *hello, std::string *problem) {
+    Reader reader(body);
+    const uint8_t *magic = nullptr;
+    uint16_t nameSize = 0;
+    const uint8_t *name = nullptr;
+    if (!reader.run(sizeof kMagic, &magic) || memcmp(magic, kMagic, sizeof kMagic) != 0) {
+        return fail(problem, "not a board library client");
+    }
+    if (!reader.shortNumber(&hello->version) || !reader.shortNumber(&hello->flags) ||
+        !reader.shortNumber(&nameSize) || nameSize > kMaxClientNameBytes ||
+        !reader.run(nameSize, &name) || !reader.finished()) {
+        return fail(problem, "a malformed greeting");
+    }
+    hello->clientName.assign(reinterpret_cast<const char *>(name), nameSize);
+    return true;
+}
+
+bool readWelcome(const Bytes &body, Welcome *welcome, std::string *problem) {
+    Reader reader(body);
+    if (!reader.shortNumber(&welcome->version) || !reader.shortNumber(&welcome->flags) ||
+        !reader.finished()) {
+        return fail(problem, "a malformed welcome");
+    }
+    return true;
+}
+
+bool readRefusal(const Bytes &body, Refusal *refusal, std::string *problem) {
+    Reader reader(body);
+    uint32_t status = 0;
+    uint16_t textSize = 0;
+    const uint8_t *text = nullptr;
+    if (!reader.number(&status) || !reader.shortNumber(&textSize) ||
+        textSize > kMaxRefusalTextBytes || !reader.run(textSize, &text) || !reader.finished()) {
+        return fail(problem, "a malformed refusal");
+    }
+    refusal->status = static_cast<int32_t>(status);
+    refusal->text.assign(reinterpret_cast<const char *>(text), textSize);
+    return true;
+}
+
+bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
+              std::string *problem) {
+    Reader reader(body);
+    uint8_t index = 0;
+    const rec::EntryShape *shape = reader.byte(&index) ? shapeAt(index) : nullptr;
+    if (shape == nullptr) {
+        return fail(problem, "a call of no entry point");
+    }
+    call->entry = shape->name;
+    call->arguments.clear();
+    std::vector<uint32_t> numbers;
+    std::vector<uint32_t> lengths; // of each buffer, as sent
+    for (const rec::ArgumentShape &argument : shape->arguments) {
+        rec::Value value;
+        value.name = argument.name;
+        uint32_t length = 0;
+        if (isNumberKind(argument.kind)) {
+            if (!reader.number(&value.number)) {
+                return fail(problem, std::string("a call cut short at ") + argument.name);
+            }
+            value.kind = rec::ValueKind::number;
+        } else {
+            uint8_t given = 0;
+            const uint8_t *bytes = nullptr;
+            bool complete = reader.byte(&given) && given <= 1;
+            if (complete && given == 1) {
+                if (argument.kind == rec::ArgumentKind::text) {
+                    uint16_t textLength = 0;
+                    complete = reader.shortNumber(&textLength) && textLength <= argument.size;
+                    length = textLength;
+                } else {
+                    complete = reader.number(&length);
+                }
+                complete = complete && reader.run(length, &bytes);
+            }
+            if (!complete) {
+                return fail(problem, std::string("a malformed argument ") + argument.name);
+            }
+            if (given == 1 && argument.kind == rec::ArgumentKind::text) {
+                value.kind = rec::ValueKind::text;
+                value.text.assign(reinterpret_cast<const char *>(bytes), length);
+            } else if (given == 1) {
+                // A buffer the library only writes comes with the caller's
+                // bytes too: the library behind the server sees them all.
+                value.kind = length == 0              ? rec::ValueKind::pointer
+                             : argument.readByLibrary ? rec::ValueKind::bytes
+                                                      : rec::ValueKind::outOnly;
+                value.size = length;
+                value.before.assign(bytes, bytes + length);
+            }
+        }
+        numbers.push_back(value.number);
+        lengths.push_back(length);
+        call->arguments.push_back(std::move(value));
+    }
+    if (!reader.finished()) {
+        return fail(problem, "a call with bytes past its arguments");
+    }
+    // Each buffer given is as long as the call's own numbers say.
+    size_t position = 0;
+    for (const rec::ArgumentShape &argument : shape->arguments) {
+        const rec::Value &value = call->arguments[position];
+        size_t expected = 0;
+        const bool given = value.kind == rec::ValueKind::bytes ||
+                           value.kind == rec::ValueKind::outOnly ||
+                           value.kind == rec::ValueKind::pointer;
+        if (given && argument.kind == rec::ArgumentKind::buffer &&
+            (!expectedBufferBytes(argument, numbers, &expected) || expected != lengths[position])) {
+            return fail(problem, std::string("a buffer ") + argument.name + " of " +
+                                     std::to_string(lengths[position]) + " bytes");
+        }
+        if (given && argument.kind == rec::ArgumentKind::controlRecord &&
+            (lengths[position] == 0 ||
+             book.recordSize(static_cast<int32_t>(numbers[0]), numbers[2]) != lengths[position])) {
+            return fail(problem, "a control record of " + std::to_string(lengths[position]) +
+                                     " bytes for code " + std::to_string(numbers[2]));
+        }
+        ++position;
+    }
+    return true;
+}
+
+bool readResult(const Bytes &body, rec::Call *call, std::string *problem) {
+    Reader reader(body);
+    uint32_t result = 0;
+    if (!reader.number(&result)) {
+        return fail(problem, "a malformed result");
+    }
+    call->result = static_cast<int32_t>(result);
+    for (rec::Value &value : call->arguments) {
+        if (!carriesBytes(value)) {
+            continue;
+        }
+        uint8_t changed = 0;
+        const uint8_t *bytes = nullptr;
+        if (!reader.byte(&changed) || changed > 1 ||
+            (changed == 1 && !reader.run(value.size, &bytes))) {
+            return fail(problem, "a malformed result");
+        }
+        value.written = changed == 1;
+        if (value.written) {
+            value.after.assign(bytes, bytes + value.size);
+        }
+    }
+    if (!reader.finished()) {
+        return fail(problem, "a result with bytes past its buffers");
+    }
+    return true;
+}
+
+Bytes helloFrame(const std::string &clientName) {
+    Bytes frame = startFrame(MessageKind::hello);
+    putRun(&frame, kMagic, sizeof kMagic);
+    putShort(&frame, kVersion);
+    putShort(&frame, 0);
+    const size_t nameSize =
+        clientName.size() < kMaxClientNameBytes ? clientName.size() : kMaxClientNameBytes;
+    putShort(&frame, static_cast<uint16_t>(nameSize));
+    putRun(&frame, clientName.data(), nameSize);
+    return finishFrame(std::move(frame));
+}
+
+Bytes welcomeFrame() {
+    Bytes frame = startFrame(MessageKind::welcome);
+    putShort(&frame, kVersion);
+    putShort(&frame, 0);
+    return finishFrame(std::move(frame));
+}
+
+Bytes refusedFrame(int32_t status, const std::string &text) {
+    Bytes frame = startFrame(MessageKind::refused);
+    putNumber(&frame, static_cast<uint32_t>(status));
+    const size_t size = text.size() < kMaxRefusalTextBytes ? text.size() : kMaxRefusalTextBytes;
+    putShort(&frame, static_cast<uint16_t>(size));
+    putRun(&frame, text.data(), size);
+    return finishFrame(std::move(frame));
+}
+
+Bytes pingFrame() { return finishFrame(startFrame(MessageKind::ping)); }
+
+bool callFrame(const rec::Call &call, Bytes *out) {
+    size_t index = 0;
+    while (shapeAt(index) != nullptr && call.entry != shapeAt(index)->name) {
+        ++index;
+    }
+    const rec::EntryShape *shape = shapeAt(index);
+    if (shape == nullptr || call.arguments.size() != shape->arguments.size()) {
+        return false;
+    }
+    Bytes frame = startFrame(MessageKind::call);
+    frame.push_back(static_cast<uint8_t>(index));
+    size_t position = 0;
+    for (const rec::ArgumentShape &argument : shape->arguments) {
+        const rec::Value &value = call.arguments[position++];
+        if (isNumberKind(argument.kind)) {
+            putNumber(&frame, value.number);
+        } else if (value.kind == rec::ValueKind::null) {
+            frame.push_back(0);
+        } else if (argument.kind == rec::ArgumentKind::text) {
+            frame.push_back(1);
+            putShort(&frame, static_cast<uint16_t>(value.text.size()));
+            putRun(&frame, value.text.data(), value.text.size());
+        } else if (value.kind == rec::ValueKind::outOnly && value.before.size() != value.size) {
+            // A live call's buffer the library only writes: what the caller
+            // left there travels too.
+            frame.push_back(1);
+            putNumber(&frame, static_cast<uint32_t>(value.size));
+            putRun(&frame, value.address, value.size);
+        } else {
+            frame.push_back(1);
+            putNumber(&frame, static_cast<uint32_t>(value.before.size()));
+            putRun(&frame, value.before.data(), value.before.size());
+        }
+    }
+    if (frame.size() - kFrameHeaderBytes > kMaxFrameBytes) {
+        return false;
+    }
+    *out = finishFrame(std::move(frame));
+    return true;
+}
+
+Bytes resultFrame(const rec::Call &call) {
+    Bytes frame = startFrame(MessageKind::result);
+    putNumber(&frame, static_cast<uint32_t>(call.result));
+    for (const rec::Value &value : call.arguments) {
+        if (!carriesBytes(value)) {
+            continue;
+        }
+        frame.push_back(value.written ? 1 : 0);
+        if (value.written) {
+            putRun(&frame, value.after.data(), value.after.size());
+        }
+    }
+    return finishFrame(std::move(frame));
+}
+
+} // namespace proto

@@ -1,0 +1,103 @@
+#include "server_connection.h"
+
+#include <string.h>
+
+#include "messages.h"
+#include "remote_status.h"
+
+namespace proto {
+
+ServerConnection::~ServerConnection() { platCloseSocket(socket_); }
+
+bool ServerConnection::fail(int32_t status, const std::string &reason, int32_t *statusOut,
+                            std::string *problem) {
+    platCloseSocket(socket_);
+    socket_ = kNoSocket;
+    *statusOut = status;
+    *problem = reason;
+    return false;
+}
+
+bool ServerConnection::open(const std::string &server, const std::string &clientName, int timeoutMs,
+                            int32_t *status, std::string *problem) {
+    std::string address;
+    uint16_t port = 0;
+    if (!platSplitAddress(server, &address, &port)) {
+        return fail(kServerUnreachable, "not an ADDRESS:PORT", status, problem);
+    }
+    std::string reason;
+    if (!platSocketsStart(&reason)) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    socket_ = platConnect(address, port, timeoutMs, &reason);
+    if (socket_ == kNoSocket) {
+        return fail(kServerUnreachable, "cannot connect: " + reason, status, problem);
+    }
+    frames_.reset(new FrameSource(socket_));
+    const Bytes hello = helloFrame(clientName);
+    Frame frame;
+    if (!platSendAll(socket_, hello.data(), hello.size(), timeoutMs, &reason) ||
+        frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    Refusal refusal;
+    if (frame.kind == MessageKind::refused && readRefusal(frame.body, &refusal, &reason)) {
+        return fail(refusal.status, refusal.text, status, problem);
+    }
+    Welcome welcome;
+    if (frame.kind != MessageKind::welcome || !readWelcome(frame.body, &welcome, &reason) ||
+        welcome.version != kVersion) {
+        return fail(kServerRefused,
+                    "not a board server of protocol version " + std::to_string(kVersion), status,
+                    problem);
+    }
+    return true;
+}
+
+bool ServerConnection::exchange(rec::Call *call, int waitMs, int32_t *status,
+                                std::string *problem) {
+    Bytes frame;
+    std::string reason;
+    if (!callFrame(*call, &frame)) {
+        *status = kCallNotCarried;
+        *problem = "a call too large to send";
+        return false;
+    }
+    if (!platSendAll(socket_, frame.data(), frame.size(), waitMs, &reason)) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    Frame answer;
+    if (frames_->next(&answer, waitMs, &reason) != Arrival::frame) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    Refusal refusal;
+    if (answer.kind == MessageKind::refused && readRefusal(answer.body, &refusal, &reason)) {
+        return fail(refusal.status, refusal.text, status, problem);
+    }
+    if (answer.kind != MessageKind::result || !readResult(answer.body, call, &reason)) {
+        return fail(kServerUnreachable, "an answer out of place", status, problem);
+    }
+    return true;
+}
+
+bool ServerConnection::carry(rec::Call *call, rec::HandleBook *book, int waitMs, int32_t *status,
+                             std::string *problem) {
+    if (!exchange(call, waitMs, status, problem)) {
+        return false;
+    }
+    for (const rec::Value &value : call->arguments) {
+        if (value.written && value.after.size() == value.size) {
+            memcpy(value.address, value.after.data(), value.after.size());
+        }
+    }
+    book->follow(*call);
+    return true;
+}
+
+bool ServerConnection::ping(int timeoutMs) {
+    const Bytes frame = pingFrame();
+    std::string ignored;
+    return platSendAll(socket_, frame.data(), frame.size(), timeoutMs, &ignored);
+}
+
+} // namespace proto

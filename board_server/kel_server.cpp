@@ -1,0 +1,116 @@
+// kel_server [--library PATH] [--listen ADDRESS:PORT] [--record DIR]
+//
+// Serves one board library to any number of programs that use the remote
+// board library. Prints "listening on ADDRESS:PORT" on standard output once
+// it accepts connections; logs arrivals, departures and what was given back
+// on standard error. A termination request (SIGTERM, SIGINT; Ctrl+C or a
+// closed console on Windows) gives back what every client holds, shuts the
+// library down and ends with status 0.
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "board_broker.h"
+#include "connection_loop.h"
+#include "filesystem.h"
+#include "messages.h"
+#include "protocol.h"
+#include "real_library.h"
+#include "remote_status.h"
+#include "server_log.h"
+#include "socket_link.h"
+#include "stop_request.h"
+
+namespace {
+
+// The simulated library, beside the server.
+#ifdef _WIN32
+const char *const kLibraryFileName = "KEL.dll";
+#else
+const char *const kLibraryFileName = "libKEL.so";
+#endif
+
+struct Options {
+    std::string library;
+    std::string listen = proto::kDefaultServer;
+    std::string record;
+};
+
+bool parseOptions(int argc, char **argv, Options *options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        std::string *value = option == "--library"  ? &options->library
+                             : option == "--listen" ? &options->listen
+                             : option == "--record" ? &options->record
+                                                    : nullptr;
+        if (value == nullptr || i + 1 >= argc) {
+            return false;
+        }
+        *value = argv[++i];
+    }
+    return true;
+}
+
+int serve(const Options &options) {
+    ServerSettings settings;
+    settings.libraryPath = options.library.empty()
+                               ? platJoinPath(platProgramDirectory(), kLibraryFileName)
+                               : options.library;
+    settings.recordDirectory = options.record;
+    RealLibrary real{};
+    std::string problem;
+    if (!loadRealLibrary(settings.libraryPath.c_str(), &real, &problem)) {
+        fprintf(stderr, "kel_server: %s\n", problem.c_str());
+        return 1;
+    }
+    std::string address;
+    uint16_t port = 0;
+    if (!platSplitAddress(options.listen, &address, &port)) {
+        fprintf(stderr, "kel_server: --listen wants ADDRESS:PORT, not '%s'\n",
+                options.listen.c_str());
+        return 1;
+    }
+    uint16_t boundPort = 0;
+    const PlatSocket listener = platListen(address, port, &boundPort, &problem);
+    if (listener == kNoSocket) {
+        fprintf(stderr, "kel_server: cannot listen on %s: %s\n", options.listen.c_str(),
+                problem.c_str());
+        return 1;
+    }
+    startServerLog();
+    logLine("serving the board library " + settings.libraryPath);
+    printf("listening on %s:%u\n", address.c_str(), static_cast<unsigned>(boundPort));
+    fflush(stdout);
+
+    BoardBroker broker(real);
+    serveConnections(listener, &broker, settings, [] { return platStopStatus() != 0; });
+    platCloseSocket(listener);
+    logLine("stopped");
+    stopServerLog();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options options;
+    if (!parseOptions(argc, argv, &options)) {
+        fprintf(stderr, "usage: kel_server [--library PATH] [--listen ADDRESS:PORT] "
+                        "[--record DIR]\n");
+        return 1;
+    }
+    platWatchStopRequests();
+    platIgnoreBrokenPipes();
+    std::string problem;
+    if (!platSocketsStart(&problem)) {
+        fprintf(stderr, "kel_server: %s\n", problem.c_str());
+        return 1;
+    }
+    try {
+        return serve(options);
+    } catch (...) {
+        fprintf(stderr, "kel_server: out of memory\n");
+        return 1;
+    }
+}

@@ -1,0 +1,87 @@
+#include "server_log.h"
+
+#include <stdio.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "background_thread.h"
+
+namespace {
+
+const size_t kQueuedLinesLimit = 1000;
+const auto kLastLinesWait = std::chrono::seconds(1);
+
+struct Log {
+    std::mutex mutex;
+    std::condition_variable queued;
+    std::condition_variable drained;
+    std::deque<std::string> lines;
+    unsigned long dropped = 0;
+    bool writing = false;
+    bool stopping = false;
+    std::thread writer;
+};
+
+// Never destroyed: the writer may still be inside a write at exit.
+Log &theLog() {
+    static Log *log = new Log;
+    return *log;
+}
+
+void writeLines() {
+    Log &log = theLog();
+    std::unique_lock<std::mutex> lock(log.mutex);
+    for (;;) {
+        log.queued.wait(lock, [&] { return !log.lines.empty() || log.stopping; });
+        if (log.lines.empty()) {
+            return;
+        }
+        std::string line = std::move(log.lines.front());
+        log.lines.pop_front();
+        log.writing = true;
+        lock.unlock();
+        fprintf(stderr, "kel_server: %s\n", line.c_str());
+        fflush(stderr);
+        lock.lock();
+        log.writing = false;
+        log.drained.notify_all();
+    }
+}
+
+} // namespace
+
+void startServerLog() { theLog().writer = platStartBackgroundThread(writeLines); }
+
+void logLine(const std::string &line) {
+    Log &log = theLog();
+    std::lock_guard<std::mutex> lock(log.mutex);
+    if (log.lines.size() >= kQueuedLinesLimit) {
+        ++log.dropped;
+        return;
+    }
+    if (log.dropped > 0) {
+        log.lines.push_back(std::to_string(log.dropped) + " log lines dropped");
+        log.dropped = 0;
+    }
+    log.lines.push_back(line);
+    log.queued.notify_one();
+}
+
+void stopServerLog() {
+    Log &log = theLog();
+    std::unique_lock<std::mutex> lock(log.mutex);
+    const bool drained = log.drained.wait_for(lock, kLastLinesWait,
+                                              [&] { return log.lines.empty() && !log.writing; });
+    log.stopping = true;
+    log.queued.notify_all();
+    lock.unlock();
+    if (drained && log.writer.joinable()) {
+        log.writer.join();
+    } else if (log.writer.joinable()) {
+        log.writer.detach();
+    }
+}

@@ -1,0 +1,20 @@
+// The server's log on standard error: arrivals, departures, what was given
+// back. A line is queued and written by a thread of its own, so a reader
+// that takes the output slowly, or not at all, never holds the server up;
+// when the queue is full, lines are dropped and the count of them logged
+// once there is room.
+#ifndef BOARD_SERVER_SERVER_LOG_H
+#define BOARD_SERVER_SERVER_LOG_H
+
+#include <string>
+
+void startServerLog();
+
+// Queues one line (without its newline).
+void logLine(const std::string &line);
+
+// Writes what is queued, waiting at most a moment for a stalled reader, and
+// ends the writer.
+void stopServerLog();
+
+#endif

@@ -1,0 +1,64 @@
+#include "session_recording.h"
+
+#include <errno.h>
+#include <string.h>
+
+#include "call_shapes.h"
+#include "environment_file.h"
+#include "recording_text.h"
+
+SessionRecording::~SessionRecording() {
+    if (file_ != nullptr) {
+        fclose(file_);
+    }
+}
+
+bool SessionRecording::start(const std::string &directory, unsigned client,
+                             const std::string &clientName, const std::string &library,
+                             std::string *problem) {
+    fileName_ = directory + "/client-" + std::to_string(client) + ".kelrec";
+    file_ = platOpenFile(fileName_.c_str(), "wb");
+    const std::string header = rec::recordingHeader() + "# board library: " + library +
+                               "\n# client " + std::to_string(client) + ": " +
+                               rec::quotedText(clientName.c_str(), clientName.size()) + "\n";
+    if (file_ == nullptr || fputs(header.c_str(), file_) < 0 || fflush(file_) != 0) {
+        *problem = "cannot write the recording '" + fileName_ + "': " + strerror(errno);
+        if (file_ != nullptr) {
+            fclose(file_);
+            file_ = nullptr;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool SessionRecording::write(const rec::Call &served) {
+    // As the recorder would have taken the call: a buffer the library only
+    // writes without what it held before, and with the bytes it filled.
+    rec::Call call = served;
+    call.number = ++calls_;
+    std::vector<std::vector<uint8_t>> buffers(call.arguments.size());
+    for (size_t i = 0; i < call.arguments.size(); ++i) {
+        rec::Value &value = call.arguments[i];
+        if (value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::outOnly) {
+            buffers[i] = value.written ? value.after : value.before;
+            value.address = buffers[i].data();
+            value.written = false;
+            value.after.clear();
+            if (value.kind == rec::ValueKind::outOnly) {
+                value.before.clear();
+            }
+        }
+    }
+    rec::noteWrites(&call);
+    if (file_ == nullptr) {
+        return true;
+    }
+    const std::string text = rec::callText(call);
+    if (fputs(text.c_str(), file_) < 0 || fflush(file_) != 0) {
+        fclose(file_);
+        file_ = nullptr;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,7 @@
+#include "../background_thread.h"
+
+// Console control events come on a thread of their own on Windows: a helper
+// thread takes none of them.
+std::thread platStartBackgroundThread(std::function<void()> work) {
+    return std::thread(std::move(work));
+}

@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Two programs on one board through one board server (kel_server serving
+the simulated library), with the fixtures of sharing/: a board that has the
+synthesizer (BASEDDS0) and the system monitor (SYSMON0); demo_sgen waits for
+a key, holding BASEDDS0, before it starts its strobe; demo_sensors watches
+until Esc.
+
+  board_sharing.py --bin BUILD/bin --case NAME
+
+Each case starts its own server on a port the system chooses and checks the
+programs' outputs, statuses and the server's give-back. The runs of a
+program that must not wait are compared with a direct run on the simulated
+library in-process.
+"""
+import argparse
+import os
+import re
+import signal
+import socket
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from run_scenario import board_server, run_plan  # noqa: E402
+
+FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sharing")
+# Both programs let a capture wait this long for a busy service.
+CAPTURE_TIMEOUT_SECONDS = 10
+# Far above any wait of a case on a loaded machine.
+LIMIT_SECONDS = 120
+ESC = b"\x1b"
+
+
+class sharing:
+    started = []  # every process a case started
+
+    def __init__(self, binaries, root, *server_options):
+        self.binaries = binaries
+        self.directory = os.path.join(root, "work")
+        shutil.copytree(FIXTURES, self.directory)
+        self.trace = os.path.join(root, "trace.txt")
+        plan = run_plan()
+        plan.directory = self.directory
+        plan.environment = dict(os.environ, KEL_SIM_TRACE=self.trace)
+        self.server = board_server(os.path.join(binaries, "kel_server"), plan, *server_options)
+        sharing.started.append(self.server.process)
+        self.client = self.server.client_plan(plan, os.path.join(binaries, "remote"))
+
+    def start(self, program, *arguments):
+        process = subprocess.Popen([os.path.join(self.binaries, program), *arguments],
+                                   cwd=self.directory, env=self.client.environment,
+                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE)
+        sharing.started.append(process)
+        return process
+
+    def run(self, program, *arguments, keys=b"", environment=None):
+        started = time.monotonic()
+        run = subprocess.run([os.path.join(self.binaries, program), *arguments],
+                             cwd=self.directory, env=environment or self.client.environment,
+                             input=keys, capture_output=True, timeout=LIMIT_SECONDS)
+        return run, time.monotonic() - started
+
+    def wait_for_trace(self, text):
+        deadline = time.monotonic() + LIMIT_SECONDS
+        while time.monotonic() < deadline:
+            if os.path.exists(self.trace) and text in open(self.trace, encoding="utf-8").read():
+                return
+            time.sleep(0.05)
+        raise AssertionError(f"the trace never showed {text!r}")
+
+    def stop(self):
+        status, log = self.server.stop()
+        check(status == 0, f"kel_server ended with status {status} after SIGTERM")
+        return log.decode("utf-8", "replace")
+
+
+def direct(binaries, root, program, *arguments):
+    """The program's output on the simulated library in its own process."""
+    directory = os.path.join(root, "direct")
+    shutil.copytree(FIXTURES, directory, dirs_exist_ok=True)
+    run = subprocess.run([os.path.join(binaries, program), *arguments], cwd=directory,
+                         stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+    return without_handles(run.stdout)
+
+
+def without_handles(output):
+    """demo_sgen prints the handle BASEFMC0 got, which depends on what other
+    clients captured before."""
+    return re.sub(rb"SHARED \(\d+\)", b"SHARED (handle)", output)
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def finish(process, keys=b""):
+    out, err = process.communicate(keys, timeout=LIMIT_SECONDS)
+    return process.returncode, out, err
+
+
+def holder(share):
+    """demo_sgen holding BASEDDS0 while it waits for the key that starts its strobe."""
+    first = share.start("demo_sgen")
+    share.wait_for_trace('"BASEDDS0", 10000) = 257')
+    return first
+
+
+def monitor_beside_synthesizer(binaries, root):
+    share = sharing(binaries, root)
+    monitor = share.start("demo_sensors")
+    share.wait_for_trace('"SYSMON0", 10000) = 257')
+    sgen, _ = share.run("demo_sgen", "-q")
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    check(sgen.returncode == 0 and without_handles(sgen.stdout) == alone,
+          f"demo_sgen beside the monitor printed otherwise:\n{sgen.stdout.decode()}")
+    status, out, _ = finish(monitor, ESC)
+    check(status == 0 and "Temp:" in out.decode("utf-8"), "the monitor did not watch and end")
+    trace = open(share.trace, encoding="utf-8").read()
+    check(trace.count("KEL_init(") == 1, "the library was started more than once")
+    check(trace.rstrip().endswith("KEL_cleanup() = 0x0"), "the last client did not shut it down")
+    share.stop()
+
+
+def second_waits_then_gets_it(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    second = share.start("demo_sgen", "-q")
+    time.sleep(1)
+    check(second.poll() is None, "the second demo_sgen did not wait for BASEDDS0")
+    status, _, _ = finish(first, b"  ")
+    check(status == 0, f"the holder ended with status {status}")
+    status, out, _ = finish(second)
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    check(status == 0 and without_handles(out) == alone,
+          f"the second demo_sgen did not get BASEDDS0:\n{out.decode()}")
+    share.stop()
+
+
+def second_times_out(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    second, seconds = share.run("demo_sgen", "-q")
+    check(CAPTURE_TIMEOUT_SECONDS - 0.5 <= seconds < CAPTURE_TIMEOUT_SECONDS + 5,
+          f"the second demo_sgen gave up after {seconds:.1f} s")
+    check(b"BASEDDS0 Capture mode" in second.stdout
+          and b"KELctrl_DDS_SETMASTER" not in second.stdout,
+          f"the second demo_sgen went on without BASEDDS0:\n{second.stdout.decode()}")
+    status, _, _ = finish(first, b"  ")
+    check(status == 0, f"the holder ended with status {status}")
+    share.stop()
+
+
+def killed_holder_given_back(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    first.kill()
+    first.communicate()
+    second, seconds = share.run("demo_sgen", "-q")
+    check(second.returncode == 0 and b"KELctrl_DDS_STARTSTROBE" in second.stdout,
+          f"BASEDDS0 was not given back:\n{second.stdout.decode()}")
+    check(seconds < 3, f"the second demo_sgen waited {seconds:.1f} s")
+    log = share.stop()
+    check("released BASEDDS0 (257)" in log, f"the server's log:\n{log}")
+
+
+def server_stopped_under_a_holder(binaries, root):
+    share = sharing(binaries, root)
+    first = holder(share)
+    log = share.stop()
+    check("released BASEDDS0 (257)" in log and "shut the library down" in log,
+          f"the server's log:\n{log}")
+    status, out, err = finish(first, b"  ")
+    address = share.server.address
+    lines = err.decode("utf-8").splitlines()
+    check(len(lines) == 1 and lines[0].startswith(
+        f"KEL remote library: board server {address} (KEL_SERVER): "),
+        f"the holder's standard error:\n{err.decode()}")
+    check(status == 0, f"the holder ended with status {status}")
+
+
+def recordings_per_client(binaries, root):
+    """--record DIR: each program's session in a recording of its own, which
+    replays that program's run on the simulated library alone."""
+    recordings = os.path.join(root, "recordings")
+    os.mkdir(recordings)
+    share = sharing(binaries, root, "--record", recordings)
+    sgen, _ = share.run("demo_sgen", "-q")
+    sensors, _ = share.run("demo_sensors", keys=ESC)
+    share.stop()
+    for number, program, arguments, keys, live in ((1, "demo_sgen", ["-q"], b"", sgen),
+                                                   (2, "demo_sensors", [], ESC, sensors)):
+        recording = os.path.join(recordings, f"client-{number}.kelrec")
+        text = open(recording, encoding="utf-8").read()
+        check(f'# client {number}: "{program}[' in text, f"{recording} names no client:\n{text}")
+        replay = dict(os.environ, KEL_REPLAY=recording)
+        again, _ = share.run(program, *arguments, keys=keys, environment=replay)
+        check(again.returncode == 0 and again.stdout == live.stdout and not again.stderr,
+              f"{program} replayed from {recording} ran otherwise:\n{again.stderr.decode()}")
+
+
+def unreachable_servers(binaries, root):
+    """No server, and a server that stops answering: the program ends within
+    the deadline, and one line on standard error names the server."""
+    with socket.socket() as unused:
+        unused.bind(("127.0.0.1", 0))
+        address = "127.0.0.1:%d" % unused.getsockname()[1]
+    directory = os.path.join(root, "alone")
+    shutil.copytree(FIXTURES, directory)
+    environment = dict(os.environ, KEL_SERVER=address,
+                       LD_LIBRARY_PATH=os.path.join(binaries, "remote"))
+    sgen = os.path.join(binaries, "demo_sgen")
+    run = subprocess.run([sgen, "-q"], cwd=directory, env=environment, capture_output=True,
+                         timeout=LIMIT_SECONDS)
+    check(run.stderr.decode() ==
+          f"KEL remote library: board server {address} (KEL_SERVER): cannot connect: "
+          "Connection refused\n", f"standard error without a server:\n{run.stderr.decode()}")
+    share = sharing(binaries, root)
+    share.server.process.send_signal(signal.SIGSTOP)
+    try:
+        started = time.monotonic()
+        run = subprocess.run([sgen, "-q"], cwd=directory, capture_output=True,
+                             env=dict(share.client.environment, KEL_SERVER_TIMEOUT_MS="500"),
+                             timeout=LIMIT_SECONDS)
+        seconds = time.monotonic() - started
+    finally:
+        share.server.process.send_signal(signal.SIGCONT)
+    check(seconds < 5, f"demo_sgen waited {seconds:.1f} s for a stopped server")
+    check(run.stderr.decode() ==
+          f"KEL remote library: board server {share.server.address} (KEL_SERVER): "
+          "no answer within 500 ms\n",
+          f"standard error with a stopped server:\n{run.stderr.decode()}")
+    share.stop()
+
+
+CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
+                                          second_times_out, killed_holder_given_back,
+                                          server_stopped_under_a_holder, recordings_per_client,
+                                          unreachable_servers)}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="the build's bin/ directory")
+    parser.add_argument("--case", required=True, choices=sorted(CASES))
+    options = parser.parse_args()
+    with tempfile.TemporaryDirectory(prefix="kel-sharing-") as root:
+        try:
+            CASES[options.case](os.path.abspath(options.bin), root)
+        except AssertionError as problem:
+            print(f"FAIL: {problem}")
+            return 1
+        finally:
+            # A failed case leaves no server or program behind.
+            for process in sharing.started:
+                if process.poll() is None:
+                    process.kill()
+                    process.communicate()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

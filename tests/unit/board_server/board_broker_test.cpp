@@ -1,0 +1,200 @@
+// Several clients on one simulated library through the broker: one start,
+// handles kept to their client, captures arbitrated by mode across clients
+// (waiting up to their timeout), and everything given back when a client
+// goes.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "board_broker.h"
+#include "call_shapes.h"
+#include "kel_entry_points.h"
+#include "local_server.h"
+#include "remote_status.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A client as the server's session plays it: calls described, served, and
+// the library's writes copied back into the caller's variables.
+class Client {
+public:
+    explicit Client(BoardBroker *broker) : broker_(broker), number_(broker->arrive()) {}
+
+    int32_t call(
+        const rec::EntryShape &shape, std::initializer_list<rec::Argument> arguments,
+        const std::function<bool()> &gone = [] { return false; }) {
+        rec::Call call = rec::describeCall(shape, arguments, book_);
+        broker_->serve(number_, &call, gone);
+        for (const rec::Value &value : call.arguments) {
+            if (value.written) {
+                memcpy(value.address, value.after.data(), value.after.size());
+            }
+        }
+        book_.follow(call);
+        return call.result;
+    }
+
+    // Starts the library (or is answered from its start) and opens board 1.
+    int32_t startAndOpen() {
+        int32_t count = 0;
+        EXPECT_EQ(call(rec::shapes::init, {"kel-broker-test-no-such.ini", &count}), 0);
+        EXPECT_EQ(count, 1);
+        uint32_t granted = 0;
+        return call(rec::shapes::open, {1u, KEL_MODE_SHARED, &granted});
+    }
+
+    int32_t capture(int32_t device, uint32_t mode, const char *service, uint32_t timeout,
+                    uint32_t *granted = nullptr) {
+        uint32_t word = mode;
+        const int32_t result = call(rec::shapes::capture, {device, 0u, &word, service, timeout});
+        if (granted != nullptr) {
+            *granted = word;
+        }
+        return result;
+    }
+
+    std::string depart() { return broker_->depart(number_); }
+
+private:
+    BoardBroker *broker_;
+    unsigned number_;
+    rec::HandleBook book_;
+};
+
+class BrokerTest : public ::testing::Test {
+protected:
+    Client &client() {
+        clients_.emplace_back(new Client(&broker_));
+        return *clients_.back();
+    }
+    // Every client goes: the library is shut down for the next test.
+    void TearDown() override {
+        for (auto &each : clients_) {
+            each->depart();
+        }
+    }
+
+    BoardBroker broker_{linkedLibrary()};
+    std::vector<std::unique_ptr<Client>> clients_;
+};
+
+TEST_F(BrokerTest, TheLibraryIsStartedOnceAndShutDownByTheLastClient) {
+    Client &first = client();
+    Client &second = client();
+    const int32_t device = first.startAndOpen();
+    ASSERT_GT(device, 0);
+    // Answered from the first start: the library itself would refuse a second one.
+    ASSERT_GT(second.startAndOpen(), 0);
+    EXPECT_EQ(second.call(rec::shapes::cleanup, {}), 0);
+    uint32_t count = 0;
+    EXPECT_EQ(first.call(rec::shapes::puList, {device, nullptr, 0u, &count}), 0);
+    EXPECT_EQ(first.call(rec::shapes::cleanup, {}), 0);
+    EXPECT_LT(first.call(rec::shapes::puList, {device, nullptr, 0u, &count}), 0);
+}
+
+TEST_F(BrokerTest, AnotherClientsHandlesAreNotOpenToIt) {
+    Client &holder = client();
+    Client &other = client();
+    const int32_t device = holder.startAndOpen();
+    other.startAndOpen();
+    const int32_t service = holder.capture(device, KEL_MODE_SHARED, "SYSMON0", 0);
+    ASSERT_GT(service, 0);
+    uint8_t record[48] = {};
+    EXPECT_EQ(other.call(rec::shapes::ctrl, {service, 0u, 0x900u, record}), proto::kHandleNotOpen);
+    EXPECT_EQ(other.call(rec::shapes::release, {service, 0u}), proto::kHandleNotOpen);
+    EXPECT_EQ(other.call(rec::shapes::close, {device}), proto::kHandleNotOpen);
+    EXPECT_EQ(holder.call(rec::shapes::release, {service, 0u}), 0);
+}
+
+TEST_F(BrokerTest, ModesAdmitAcrossClientsAsTheLibraryDoesInOneProcess) {
+    Client &a = client();
+    Client &b = client();
+    Client &c = client();
+    const int32_t deviceA = a.startAndOpen();
+    const int32_t deviceB = b.startAndOpen();
+    const int32_t deviceC = c.startAndOpen();
+    ASSERT_GT(a.capture(deviceA, KEL_MODE_SHARED, "BASEFMC0", 0), 0);
+    EXPECT_GT(b.capture(deviceB, KEL_MODE_SHARED, "BASEFMC0", 0), 0);
+    EXPECT_EQ(c.capture(deviceC, KEL_MODE_EXCLUSIVE, "BASEFMC0", 0),
+              static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES));
+    ASSERT_GT(a.capture(deviceA, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0), 0);
+    EXPECT_GT(c.capture(deviceC, KEL_MODE_SPY, "BASEDDS0", 0), 0);
+    EXPECT_EQ(b.capture(deviceB, KEL_MODE_SHARED, "BASEDDS0", 0),
+              static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES));
+}
+
+TEST_F(BrokerTest, ACaptureWaitsForTheHolderToGiveBack) {
+    Client &holder = client();
+    Client &waiter = client();
+    const int32_t deviceA = holder.startAndOpen();
+    const int32_t deviceB = waiter.startAndOpen();
+    const int32_t held = holder.capture(deviceA, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0);
+    ASSERT_GT(held, 0);
+    std::thread giver([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        holder.call(rec::shapes::release, {held, 0u});
+    });
+    const Clock::time_point start = Clock::now();
+    EXPECT_GT(waiter.capture(deviceB, KEL_MODE_EXCLUSIVE, "BASEDDS0", 10000), 0);
+    const auto waited = Clock::now() - start;
+    giver.join();
+    EXPECT_GE(waited, std::chrono::milliseconds(150));
+    EXPECT_LT(waited, std::chrono::seconds(5));
+}
+
+TEST_F(BrokerTest, ACaptureThatTimesOutLeavesTheModeAsTheLibraryWould) {
+    Client &holder = client();
+    Client &waiter = client();
+    const int32_t deviceA = holder.startAndOpen();
+    const int32_t deviceB = waiter.startAndOpen();
+    ASSERT_GT(holder.capture(deviceA, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0), 0);
+    uint32_t mode = 0;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(waiter.capture(deviceB, KEL_MODE_SHARED, "BASEDDS0", 300, &mode),
+              static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_EQ(mode, KEL_MODE_SHARED);
+}
+
+TEST_F(BrokerTest, AWaitEndsWhenItsClientIsGone) {
+    Client &holder = client();
+    Client &waiter = client();
+    const int32_t deviceA = holder.startAndOpen();
+    const int32_t deviceB = waiter.startAndOpen();
+    ASSERT_GT(holder.capture(deviceA, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0), 0);
+    uint32_t mode = KEL_MODE_EXCLUSIVE;
+    const Clock::time_point start = Clock::now();
+    EXPECT_LT(waiter.call(rec::shapes::capture, {deviceB, 0u, &mode, "BASEDDS0", 60000u},
+                          [] { return true; }),
+              0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(BrokerTest, ADepartedClientsCapturesAndDevicesAreGivenBack) {
+    Client &holder = client();
+    Client &next = client();
+    const int32_t deviceA = holder.startAndOpen();
+    const int32_t deviceB = next.startAndOpen();
+    const int32_t held = holder.capture(deviceA, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0);
+    ASSERT_GT(held, 0);
+    const std::string given = holder.depart();
+    EXPECT_NE(given.find("released BASEDDS0 (" + std::to_string(held) + ")"), std::string::npos)
+        << given;
+    EXPECT_NE(given.find("closed device " + std::to_string(deviceA)), std::string::npos) << given;
+    EXPECT_EQ(given.find("shut the library down"), std::string::npos) << given;
+    EXPECT_GT(next.capture(deviceB, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0), 0);
+    EXPECT_NE(next.depart().find("shut the library down"), std::string::npos);
+    // Shut down: a new start reaches the library again.
+    Client &later = client();
+    EXPECT_GT(later.startAndOpen(), 0);
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+// The entry point table and the recording's call shapes describe the same
+// functions: a shape left behind when an entry point changes would size
+// buffers from the wrong arguments.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "call_shapes.h"
+#include "kel_entry_points.h"
+
+namespace {
+
+template <typename Result, typename... Parameters>
+size_t parameterCount(Result(KEL_CALL *)(Parameters...)) {
+    return sizeof...(Parameters);
+}
+
+TEST(EntryTable, EveryEntryPointHasItsShape) {
+    size_t listed = 0;
+#define CHECK_SHAPE(entry, type, parameters, argumentNames)                                        \
+    EXPECT_EQ(std::string(rec::shapes::entry.name), "KEL_" #entry);                                \
+    EXPECT_EQ(rec::shapes::entry.arguments.size(), parameterCount(&KEL_##entry)) << #entry;        \
+    EXPECT_EQ(rec::findEntryShape("KEL_" #entry), &rec::shapes::entry);                            \
+    ++listed;
+    KEL_ENTRY_POINTS(CHECK_SHAPE)
+#undef CHECK_SHAPE
+    EXPECT_EQ(listed, static_cast<size_t>(kKelEntryPointCount));
+}
+
+} // namespace
