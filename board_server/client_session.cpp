@@ -37,9 +37,9 @@ Greeting authenticate(PlatSocket socket, proto::FrameSource *frames, const std::
     }
     proto::Frame frame;
     const proto::Arrival arrival = frames->next(&frame, proto::kAuthenticationLimitMs, problem);
-    if (arrival == proto::Arrival::closed) {
-        *problem = "no authentication (" + *problem + ")";
-        return Greeting::refused;
+    if (arrival == proto::Arrival::closed) { // no proof, in time or at all
+        *problem = "authentication failed (no proof: " + *problem + ")";
+        return Greeting::authenticationFailed;
     }
     proto::Bytes proof;
     if (arrival != proto::Arrival::frame || frame.kind != proto::MessageKind::proof ||
@@ -101,8 +101,8 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
     const unsigned client = broker->arrive();
     const std::string who = "client " + std::to_string(client) + " (" +
                             rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) +
-                            ")";
-    logLine(who + " arrived from " + peer);
+                            ", " + peer + ")";
+    logLine(who + " arrived");
     std::unique_ptr<SessionRecording> recording;
     if (!settings.recordDirectory.empty()) {
         recording.reset(new SessionRecording);

@@ -1,9 +1,9 @@
 #include "../secret_crypto.h"
 
-// clang-format off: windows.h first, for the types bcrypt.h uses.
-#include <bcrypt.h>
+// windows.h first: bcrypt.h uses its types.
 #include <windows.h>
-// clang-format on
+
+#include <bcrypt.h>
 
 #include <limits.h>
 

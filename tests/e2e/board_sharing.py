@@ -237,10 +237,72 @@ def unreachable_servers(binaries, root):
     share.stop()
 
 
+def token_file(root, name, text, mode=0o600):
+    """A token file of that mode, whatever the umask."""
+    path = os.path.join(root, name)
+    with open(path, "w", encoding="utf-8") as file:
+        file.write(text)
+    os.chmod(path, mode)
+    return path
+
+
+def server_refusals(binaries, root):
+    """kel_server refuses at start to listen where other hosts reach it
+    without a token, and a token file that is missing, empty or open to
+    others: one line on standard error, status 1."""
+    server = os.path.join(binaries, "kel_server")
+    cases = (
+        (["--listen", "0.0.0.0:0"], "needs --token-file"),
+        (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file"),
+        (["--token-file", token_file(root, "empty", " \n")], "holds no token"),
+        (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],
+         "is open to others than its owner"),
+    )
+    for options, expected in cases:
+        run = subprocess.run([server, "--listen", "127.0.0.1:0", *options],
+                             stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+        lines = run.stderr.decode("utf-8", "replace").splitlines()
+        check(run.returncode == 1 and len(lines) == 1 and expected in lines[0] and not run.stdout,
+              f"kel_server {' '.join(options)}: status {run.returncode}, {lines}")
+
+
+def token_holders_only(binaries, root):
+    """A server with a token: a program with the right one runs as it does
+    alone; with a wrong one or none it is refused before any call reaches
+    the library, with one line that says only that."""
+    token = token_file(root, "token", "  6b3c0e9d2a41f8577e1d\n")
+    share = sharing(binaries, root, "--token-file", token)
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    right, _ = share.run("demo_sgen", "-q",
+                         environment=dict(share.client.environment, KEL_TOKEN_FILE=token))
+    check(right.returncode == 0 and without_handles(right.stdout) == alone and not right.stderr,
+          f"demo_sgen with the token ran otherwise:\n{right.stderr.decode()}")
+    refusal = (f"KEL remote library: board server {share.server.address} (KEL_SERVER): "
+               "the server refused authentication\n")
+    wrong = token_file(root, "wrong", "6b3c0e9d2a41f8577e1e")
+    for environment in (dict(share.client.environment, KEL_TOKEN_FILE=wrong),
+                        share.client.environment):
+        refused, _ = share.run("demo_sgen", "-q", environment=environment)
+        check(refused.stderr.decode() == refusal and b"SHARED" not in refused.stdout,
+              f"demo_sgen without the token: {refused.stderr.decode()!r}")
+    shared = token_file(root, "shared", "6b3c0e9d2a41f8577e1d", 0o644)
+    refused, _ = share.run("demo_sgen", "-q",
+                           environment=dict(share.client.environment, KEL_TOKEN_FILE=shared))
+    check(b"open to others than its owner" in refused.stderr,
+          f"a token file open to others was used:\n{refused.stderr.decode()}")
+    log = share.stop()
+    trace = open(share.trace, encoding="utf-8").read()
+    check(trace.count("KEL_init(") == 1, f"a refused client reached the library:\n{trace}")
+    check("connection from 127.0.0.1 refused: authentication failed\n" in log
+          and "connection from 127.0.0.1 refused: authentication failed (no proof: " in log
+          and '", 127.0.0.1) arrived' in log, f"the server's log:\n{log}")
+
+
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, killed_holder_given_back,
                                           server_stopped_under_a_holder, recordings_per_client,
-                                          unreachable_servers)}
+                                          unreachable_servers, server_refusals,
+                                          token_holders_only)}
 
 
 def main():

@@ -15,6 +15,7 @@
 
 #include "authentication.h"
 #include "call_shapes.h"
+#include "connection_loop.h"
 #include "local_server.h"
 #include "messages.h"
 #include "remote_status.h"
@@ -222,6 +223,27 @@ TEST(ServerConnections, OnlyAClientWithTheTokenIsLetIn) {
         EXPECT_EQ(refused.status, proto::kServerRefused);
         EXPECT_EQ(refused.problem, proto::kAuthenticationRefused);
     }
+    EXPECT_TRUE(holder.boardNamed("SIM-DDS3U"));
+    holder.call(rec::shapes::cleanup, {});
+}
+
+// Guards against guessing the token at the speed of the network: an
+// address that failed too often is turned away, the others are not.
+TEST(ServerConnections, AnAddressThatFailedTooOftenIsTurnedAway) {
+    LocalServer server(linkedLibrary(), kToken);
+    Client holder(server.address(), kToken); // welcomed before the guessing
+    ASSERT_EQ(start(&holder), 0);
+    std::vector<std::thread> guesses;
+    for (size_t i = 0; i < kMaxFailedAuthentications; ++i) {
+        guesses.emplace_back([&] { openWith(server.address(), "guess"); });
+    }
+    for (std::thread &guess : guesses) {
+        guess.join();
+    }
+    const Refused refused = openWith(server.address(), kToken);
+    EXPECT_EQ(refused.status, proto::kServerRefused);
+    EXPECT_NE(refused.problem.find("too many failed authentications"), std::string::npos)
+        << refused.problem;
     EXPECT_TRUE(holder.boardNamed("SIM-DDS3U"));
     holder.call(rec::shapes::cleanup, {});
 }
