@@ -56,9 +56,12 @@ bool parseOptions(int argc, char **argv, Options *options) {
     return true;
 }
 
-// Only this host can reach an address of the loopback network.
+// Only this host can reach an address of the loopback network. A host name
+// that merely begins with "127." is no such address.
 bool isLoopback(const std::string &address) {
-    return address == "localhost" || address == "::1" || address.compare(0, 4, "127.") == 0;
+    return address == "localhost" || address == "::1" ||
+           (address.compare(0, 4, "127.") == 0 &&
+            address.find_first_not_of("0123456789.") == std::string::npos);
 }
 
 int serve(const Options &options) {

@@ -253,6 +253,8 @@ def server_refusals(binaries, root):
     server = os.path.join(binaries, "kel_server")
     cases = (
         (["--listen", "0.0.0.0:0"], "needs --token-file"),
+        # A host name that looks like a loopback address is none.
+        (["--listen", "127.0.0.1.example.invalid:0"], "needs --token-file"),
         (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file"),
         (["--token-file", token_file(root, "empty", " \n")], "holds no token"),
         (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],
