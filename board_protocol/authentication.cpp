@@ -3,7 +3,7 @@
 #include <string.h>
 
 #include "environment_file.h"
-#include "filesystem.h"
+#include "private_file.h"
 #include "secret_crypto.h"
 
 namespace proto {
@@ -61,7 +61,7 @@ bool readTokenFile(const std::string &path, std::string *token, std::string *pro
     }
     if (platFileOpenToOthers(path.c_str())) {
         *problem = "the token file '" + path +
-                   "' is open to others than its owner (make it private: chmod 600)";
+                   "' is open to others than its owner (make it readable by its owner alone)";
         return false;
     }
     size_t start = 0;

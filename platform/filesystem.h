@@ -56,9 +56,4 @@ std::string platJoinPath(const std::string &directory, const char *fileName);
 // would make the program wait for a reader, a device is no log).
 FILE *platOpenAppendFile(const char *path);
 
-// True when others than the file's owner may read it: on POSIX, a read or
-// write bit for its group or for others (a file others may write can be
-// replaced by them); on Windows, not looked at (false).
-bool platFileOpenToOthers(const char *path);
-
 #endif

@@ -122,9 +122,3 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
 }
 
 unsigned long platProcessNumber(void) { return static_cast<unsigned long>(getpid()); }
-
-bool platFileOpenToOthers(const char *path) {
-    struct stat facts;
-    return stat(path, &facts) == 0 &&
-           (facts.st_mode & (S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH)) != 0;
-}

@@ -100,7 +100,3 @@ uint32_t platSearchPath(const char *fileName, char *buffer, uint32_t size) {
 }
 
 unsigned long platProcessNumber(void) { return GetCurrentProcessId(); }
-
-// Windows grants reading through access lists that a mode cannot express;
-// the token file's place (the user's profile) is what keeps it there.
-bool platFileOpenToOthers(const char *) { return false; }

@@ -7,7 +7,11 @@
 #include "../temp_directory.h"
 #include "authentication.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <sddl.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -18,7 +22,14 @@ protected:
     // Written private whatever the umask: the tests must not depend on it.
     static void writePrivate(const char *name, const std::string &text) {
         write(name, text);
-#ifndef _WIN32
+#ifdef _WIN32
+        // An access list of its own that lets only the owner in.
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:P(A;;FA;;;OW)", SDDL_REVISION_1, &descriptor, nullptr));
+        EXPECT_TRUE(SetFileSecurityA(name, DACL_SECURITY_INFORMATION, descriptor));
+        LocalFree(descriptor);
+#else
         chmod(name, 0600);
 #endif
     }
@@ -47,7 +58,25 @@ TEST_F(TokenFile, EmptyMissingOrManyLinedFilesAreRefused) {
         << problem;
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Guards against a token that every user of the host may read being used.
+TEST_F(TokenFile, AFileOthersMayReadOrWriteIsRefused) {
+    std::string token;
+    std::string problem;
+    // Everyone may read (Wine keeps an access list as the file's mode, so
+    // only what a mode can say is tried).
+    for (const char *list : {"D:P(A;;FA;;;OW)(A;;FR;;;WD)"}) {
+        writePrivate("token", "secret\n");
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(list, SDDL_REVISION_1,
+                                                                         &descriptor, nullptr));
+        EXPECT_TRUE(SetFileSecurityA("token", DACL_SECURITY_INFORMATION, descriptor));
+        LocalFree(descriptor);
+        EXPECT_FALSE(proto::readTokenFile("token", &token, &problem)) << list;
+        EXPECT_NE(problem.find("open to others than its owner"), std::string::npos) << problem;
+    }
+}
+#else
 // Guards against a token that every user of the host may read being used.
 TEST_F(TokenFile, AFileOthersMayReadOrWriteIsRefused) {
     std::string token;
