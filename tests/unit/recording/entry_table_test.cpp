@@ -10,16 +10,19 @@
 
 namespace {
 
+// Counted from the declared type alone: the test does not link the library,
+// and an unoptimised build would need its symbols for an address.
+template <typename Function> struct ParameterCount;
 template <typename Result, typename... Parameters>
-size_t parameterCount(Result(KEL_CALL *)(Parameters...)) {
-    return sizeof...(Parameters);
-}
+struct ParameterCount<Result KEL_CALL(Parameters...)> {
+    static constexpr size_t value = sizeof...(Parameters);
+};
 
 TEST(EntryTable, EveryEntryPointHasItsShape) {
     size_t listed = 0;
 #define CHECK_SHAPE(entry, type, parameters, argumentNames)                                        \
     EXPECT_EQ(std::string(rec::shapes::entry.name), "KEL_" #entry);                                \
-    EXPECT_EQ(rec::shapes::entry.arguments.size(), parameterCount(&KEL_##entry)) << #entry;        \
+    EXPECT_EQ(rec::shapes::entry.arguments.size(), ParameterCount<decltype(KEL_##entry)>::value) << #entry;        \
     EXPECT_EQ(rec::findEntryShape("KEL_" #entry), &rec::shapes::entry);                            \
     ++listed;
     KEL_ENTRY_POINTS(CHECK_SHAPE)
