@@ -37,7 +37,7 @@ public:
     MonitorClient() {
         int32_t status = 0;
         std::string problem;
-        connection_.open(theServer().address(), "bench", kWaitMs, &status, &problem);
+        connection_.open(theServer().address(), "bench", "", kWaitMs, &status, &problem);
         int32_t count = 0;
         call(rec::shapes::init, {"kel-bench-no-such.ini", &count});
         const int32_t device = call(rec::shapes::open, {1u, KEL_MODE_SHARED, nullptr});

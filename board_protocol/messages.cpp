@@ -142,7 +142,7 @@ ReadStatus readFrame(const uint8_t *data, size_t size, Frame *frame, size_t *use
     }
     const uint8_t kind = data[kFrameHeaderBytes];
     if (kind < static_cast<uint8_t>(MessageKind::hello) ||
-        kind > static_cast<uint8_t>(MessageKind::ping)) {
+        kind > static_cast<uint8_t>(MessageKind::proof)) {
         *problem = "a message of unknown kind " + std::to_string(kind);
         return ReadStatus::bad;
     }
@@ -165,19 +165,41 @@ bool readHello(const Bytes &body, Hello *hello, std::string *problem) {
     }
     if (!reader.shortNumber(&hello->version) || !reader.shortNumber(&hello->flags) ||
         !reader.shortNumber(&nameSize) || nameSize > kMaxClientNameBytes ||
-        !reader.run(nameSize, &name) || !reader.finished()) {
+        !reader.run(nameSize, &name)) {
         return fail(problem, "a malformed greeting");
     }
     hello->clientName.assign(reinterpret_cast<const char *>(name), nameSize);
+    // A client of another version is told so, whatever else its hello holds.
+    if (hello->version != kVersion) {
+        return true;
+    }
+    const uint8_t *challenge = nullptr;
+    if (!reader.run(kChallengeBytes, &challenge) || !reader.finished()) {
+        return fail(problem, "a malformed greeting");
+    }
+    hello->challenge.assign(challenge, challenge + kChallengeBytes);
     return true;
 }
 
 bool readWelcome(const Bytes &body, Welcome *welcome, std::string *problem) {
     Reader reader(body);
+    const uint8_t *proof = nullptr;
     if (!reader.shortNumber(&welcome->version) || !reader.shortNumber(&welcome->flags) ||
+        ((welcome->flags & kWelcomeAuthenticated) != 0 && !reader.run(kProofBytes, &proof)) ||
         !reader.finished()) {
         return fail(problem, "a malformed welcome");
     }
+    if (proof != nullptr) {
+        welcome->proof.assign(proof, proof + kProofBytes);
+    }
+    return true;
+}
+
+bool readSecretRun(const Bytes &body, size_t size, Bytes *run, std::string *problem) {
+    if (body.size() != size) {
+        return fail(problem, "a malformed authentication message");
+    }
+    *run = body;
     return true;
 }
 
@@ -305,7 +327,7 @@ bool readResult(const Bytes &body, rec::Call *call, std::string *problem) {
     return true;
 }
 
-Bytes helloFrame(const std::string &clientName) {
+Bytes helloFrame(const std::string &clientName, const Bytes &challenge) {
     Bytes frame = startFrame(MessageKind::hello);
     putRun(&frame, kMagic, sizeof kMagic);
     putShort(&frame, kVersion);
@@ -314,13 +336,27 @@ Bytes helloFrame(const std::string &clientName) {
         clientName.size() < kMaxClientNameBytes ? clientName.size() : kMaxClientNameBytes;
     putShort(&frame, static_cast<uint16_t>(nameSize));
     putRun(&frame, clientName.data(), nameSize);
+    putRun(&frame, challenge.data(), challenge.size());
     return finishFrame(std::move(frame));
 }
 
-Bytes welcomeFrame() {
+Bytes welcomeFrame(const Bytes &proof) {
     Bytes frame = startFrame(MessageKind::welcome);
     putShort(&frame, kVersion);
-    putShort(&frame, 0);
+    putShort(&frame, proof.empty() ? 0 : kWelcomeAuthenticated);
+    putRun(&frame, proof.data(), proof.size());
+    return finishFrame(std::move(frame));
+}
+
+Bytes challengeFrame(const Bytes &challenge) {
+    Bytes frame = startFrame(MessageKind::challenge);
+    putRun(&frame, challenge.data(), challenge.size());
+    return finishFrame(std::move(frame));
+}
+
+Bytes proofFrame(const Bytes &proof) {
+    Bytes frame = startFrame(MessageKind::proof);
+    putRun(&frame, proof.data(), proof.size());
     return finishFrame(std::move(frame));
 }
 

@@ -37,11 +37,13 @@ struct Hello {
     uint16_t version = 0;
     uint16_t flags = 0;
     std::string clientName;
+    Bytes challenge; // kChallengeBytes from a client of this version
 };
 
 struct Welcome {
     uint16_t version = 0;
     uint16_t flags = 0;
+    Bytes proof; // with kWelcomeAuthenticated
 };
 
 struct Refusal {
@@ -52,6 +54,8 @@ struct Refusal {
 bool readHello(const Bytes &body, Hello *hello, std::string *problem);
 bool readWelcome(const Bytes &body, Welcome *welcome, std::string *problem);
 bool readRefusal(const Bytes &body, Refusal *refusal, std::string *problem);
+// A challenge or a proof: exactly `size` bytes.
+bool readSecretRun(const Bytes &body, size_t size, Bytes *run, std::string *problem);
 
 // A call frame's body as the call it asks for: the entry point, and each
 // argument as a recording holds it before the call (numbers, texts, the
@@ -71,8 +75,11 @@ bool readResult(const Bytes &body, rec::Call *call, std::string *problem);
 const rec::EntryShape *shapeAt(size_t index);
 
 // Whole frames, ready to send.
-Bytes helloFrame(const std::string &clientName);
-Bytes welcomeFrame();
+Bytes helloFrame(const std::string &clientName, const Bytes &challenge);
+// `proof` empty: a welcome without authentication.
+Bytes welcomeFrame(const Bytes &proof = Bytes());
+Bytes challengeFrame(const Bytes &challenge);
+Bytes proofFrame(const Bytes &proof);
 Bytes refusedFrame(int32_t status, const std::string &text);
 Bytes pingFrame();
 // Every buffer goes with the bytes in `before`; a live call's buffer the

@@ -4,12 +4,12 @@
 // Every message is a frame: its length (4 bytes, little-endian, at most
 // kMaxFrameBytes) and that many bytes, of which the first is the message's
 // kind. Numbers are little-endian. The client opens with hello (magic,
-// version, flags, its name); the server answers welcome (version, flags) or
-// refused. Then each board library call is one call frame answered by one
-// result frame (or refused), in order; ping frames, unanswered, say that an
-// idle client is still there. The flags are 0 in this version: a later one
-// sets a bit in hello's and welcome's flags for an authentication step
-// between them.
+// version, flags, its name, its challenge); a server that holds a token
+// answers with its own challenge and takes the client's proof
+// (authentication.h); then it answers welcome (version, flags, its proof when
+// it authenticated the client) or refused. Then each board library call is one call frame answered
+// by one result frame (or refused), in order; ping frames, unanswered, say that an idle client is
+// still there.
 //
 // A call frame: the entry point's index in the entry point table (1 byte),
 // then each argument in its shape's order: a number as 4 bytes; a text as a
@@ -32,7 +32,7 @@
 
 namespace proto {
 
-const uint16_t kVersion = 1;
+const uint16_t kVersion = 2;
 const char kMagic[4] = {'K', 'E', 'L', 'B'};
 
 // The server's address when none is named.
@@ -54,12 +54,28 @@ enum class MessageKind : uint8_t {
     result = 4,
     refused = 5,
     ping = 6,
+    challenge = 7, // server: its challenge (kChallengeBytes)
+    proof = 8,     // client: its proof (kProofBytes)
 };
+
+// The bytes of a challenge and of a proof (an HMAC-SHA256).
+const size_t kChallengeBytes = 32;
+const size_t kProofBytes = 32;
+
+// A welcome's flag: the server authenticated the client, and its proof
+// follows.
+const uint16_t kWelcomeAuthenticated = 1;
+
+// What the server and the remote library say of a refused authentication,
+// whatever was wrong.
+const char *const kAuthenticationRefused = "the server refused authentication";
 
 // An idle client pings this often; the server lets a client go that said
 // nothing for kSilenceLimitMs.
 const int kPingIntervalMs = 1000;
 const int kSilenceLimitMs = 5000;
+// A connection has this long for its hello, and again for its proof.
+const int kAuthenticationLimitMs = 5000;
 
 } // namespace proto
 

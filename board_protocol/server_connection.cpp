@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "authentication.h"
 #include "messages.h"
 #include "remote_status.h"
 
@@ -18,8 +19,9 @@ bool ServerConnection::fail(int32_t status, const std::string &reason, int32_t *
     return false;
 }
 
-bool ServerConnection::open(const std::string &server, const std::string &clientName, int timeoutMs,
-                            int32_t *status, std::string *problem) {
+bool ServerConnection::open(const std::string &server, const std::string &clientName,
+                            const std::string &token, int timeoutMs, int32_t *status,
+                            std::string *problem) {
     std::string address;
     uint16_t port = 0;
     if (!platSplitAddress(server, &address, &port)) {
@@ -29,16 +31,40 @@ bool ServerConnection::open(const std::string &server, const std::string &client
     if (!platSocketsStart(&reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
+    Bytes challenge;
+    if (!freshChallenge(&challenge)) {
+        return fail(kServerUnreachable, "no random numbers from the system", status, problem);
+    }
     socket_ = platConnect(address, port, timeoutMs, &reason);
     if (socket_ == kNoSocket) {
         return fail(kServerUnreachable, "cannot connect: " + reason, status, problem);
     }
     frames_.reset(new FrameSource(socket_));
-    const Bytes hello = helloFrame(clientName);
-    Frame frame;
-    if (!platSendAll(socket_, hello.data(), hello.size(), timeoutMs, &reason) ||
-        frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
+    const Bytes hello = helloFrame(clientName, challenge);
+    if (!platSendAll(socket_, hello.data(), hello.size(), timeoutMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
+    }
+    return authenticate(token, challenge, timeoutMs, status, problem);
+}
+
+bool ServerConnection::authenticate(const std::string &token, const Bytes &clientChallenge,
+                                    int timeoutMs, int32_t *status, std::string *problem) {
+    std::string reason;
+    Frame frame;
+    if (frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    Bytes serverChallenge;
+    if (frame.kind == MessageKind::challenge) {
+        if (token.empty() ||
+            !readSecretRun(frame.body, kChallengeBytes, &serverChallenge, &reason)) {
+            return fail(kServerRefused, kAuthenticationRefused, status, problem);
+        }
+        const Bytes proof = proofFrame(clientProof(token, serverChallenge, clientChallenge));
+        if (!platSendAll(socket_, proof.data(), proof.size(), timeoutMs, &reason) ||
+            frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
+            return fail(kServerUnreachable, reason, status, problem);
+        }
     }
     Refusal refusal;
     if (frame.kind == MessageKind::refused && readRefusal(frame.body, &refusal, &reason)) {
@@ -49,6 +75,14 @@ bool ServerConnection::open(const std::string &server, const std::string &client
         welcome.version != kVersion) {
         return fail(kServerRefused,
                     "not a board server of protocol version " + std::to_string(kVersion), status,
+                    problem);
+    }
+    // A client that holds a token talks only to a server that proves it
+    // holds the same one.
+    if (!token.empty() &&
+        (serverChallenge.empty() ||
+         !proofMatches(welcome.proof, serverProof(token, clientChallenge, serverChallenge)))) {
+        return fail(kServerRefused, "the server did not prove that it holds the token", status,
                     problem);
     }
     return true;

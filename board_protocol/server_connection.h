@@ -25,9 +25,12 @@ public:
     ~ServerConnection();
 
     // Connects to ADDRESS:PORT and greets the server within timeoutMs; false
-    // with the status to give and the reason when it cannot.
-    bool open(const std::string &server, const std::string &clientName, int timeoutMs,
-              int32_t *status, std::string *problem);
+    // with the status to give and the reason when it cannot. With a token
+    // (not empty) the server must authenticate the client and prove it
+    // holds the same token; without one, a server that asks for one refuses
+    // the client.
+    bool open(const std::string &server, const std::string &clientName, const std::string &token,
+              int timeoutMs, int32_t *status, std::string *problem);
 
     // Sends a described call (see call_shapes.h; every buffer with its
     // bytes) and takes its answer within waitMs: its result and the bytes
@@ -47,6 +50,9 @@ public:
     bool isOpen() const { return socket_ != kNoSocket; }
 
 private:
+    // The authentication step and the welcome, after hello.
+    bool authenticate(const std::string &token, const Bytes &clientChallenge, int timeoutMs,
+                      int32_t *status, std::string *problem);
     bool fail(int32_t status, const std::string &reason, int32_t *statusOut, std::string *problem);
 
     PlatSocket socket_ = kNoSocket;

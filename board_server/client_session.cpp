@@ -1,7 +1,10 @@
 #include "client_session.h"
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
+#include "authentication.h"
 #include "frame_source.h"
 #include "handle_book.h"
 #include "messages.h"
@@ -16,17 +19,57 @@ bool send(PlatSocket socket, const proto::Bytes &frame, std::string *problem) {
     return platSendAll(socket, frame.data(), frame.size(), proto::kSilenceLimitMs, problem);
 }
 
-// The greeting; false (after telling the client why, when it is one) when
-// the connection is not a client this server serves.
-bool greet(PlatSocket socket, proto::FrameSource *frames, proto::Hello *hello,
-           std::string *problem) {
+// A client that failed to authenticate waits this long for its refusal, so
+// that guessing is slow.
+const int kFailedAuthenticationDelayMs = 300;
+
+// The client proves it holds the token, then the server proves it in turn
+// with its welcome.
+Greeting authenticate(PlatSocket socket, proto::FrameSource *frames, const std::string &token,
+                      const proto::Hello &hello, std::string *problem) {
+    proto::Bytes challenge;
+    if (!proto::freshChallenge(&challenge)) {
+        *problem = "no random numbers from the system";
+        return Greeting::refused;
+    }
+    if (!send(socket, proto::challengeFrame(challenge), problem)) {
+        return Greeting::refused;
+    }
     proto::Frame frame;
-    if (frames->next(&frame, proto::kSilenceLimitMs, problem) != proto::Arrival::frame) {
-        return false;
+    const proto::Arrival arrival = frames->next(&frame, proto::kAuthenticationLimitMs, problem);
+    if (arrival == proto::Arrival::closed) { // no proof, in time or at all
+        *problem = "authentication failed (no proof: " + *problem + ")";
+        return Greeting::authenticationFailed;
+    }
+    proto::Bytes proof;
+    if (arrival != proto::Arrival::frame || frame.kind != proto::MessageKind::proof ||
+        !proto::readSecretRun(frame.body, proto::kProofBytes, &proof, problem) ||
+        !proto::proofMatches(proof, proto::clientProof(token, challenge, hello.challenge))) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kFailedAuthenticationDelayMs));
+        std::string ignored;
+        send(socket, proto::refusedFrame(proto::kServerRefused, proto::kAuthenticationRefused),
+             &ignored);
+        *problem = "authentication failed";
+        return Greeting::authenticationFailed;
+    }
+    return send(socket, proto::welcomeFrame(proto::serverProof(token, hello.challenge, challenge)),
+                problem)
+               ? Greeting::welcomed
+               : Greeting::refused;
+}
+
+// The greeting, and the authentication when the server holds a token; what
+// is not `welcomed` ends the connection (after telling the client why, when
+// it is one).
+Greeting greet(PlatSocket socket, proto::FrameSource *frames, const std::string &token,
+               proto::Hello *hello, std::string *problem) {
+    proto::Frame frame;
+    if (frames->next(&frame, proto::kAuthenticationLimitMs, problem) != proto::Arrival::frame) {
+        return Greeting::refused;
     }
     if (frame.kind != proto::MessageKind::hello || !proto::readHello(frame.body, hello, problem)) {
         *problem = "no greeting";
-        return false;
+        return Greeting::refused;
     }
     if (hello->version != proto::kVersion) {
         *problem = "protocol version " + std::to_string(hello->version) +
@@ -34,25 +77,31 @@ bool greet(PlatSocket socket, proto::FrameSource *frames, proto::Hello *hello,
         std::string ignored;
         send(socket, proto::refusedFrame(proto::kServerRefused, "the server refused " + *problem),
              &ignored);
-        return false;
+        return Greeting::refused;
     }
-    return send(socket, proto::welcomeFrame(), problem);
+    if (!token.empty()) {
+        return authenticate(socket, frames, token, *hello, problem);
+    }
+    return send(socket, proto::welcomeFrame(), problem) ? Greeting::welcomed : Greeting::refused;
 }
 
 } // namespace
 
-void serveClient(PlatSocket socket, BoardBroker *broker, const ServerSettings &settings) {
+Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *broker,
+                     const ServerSettings &settings, std::atomic<bool> *welcomed) {
     proto::FrameSource frames(socket);
     proto::Hello hello;
     std::string problem;
-    if (!greet(socket, &frames, &hello, &problem)) {
-        logLine("connection refused: " + problem);
-        return;
+    const Greeting greeting = greet(socket, &frames, settings.token, &hello, &problem);
+    if (greeting != Greeting::welcomed) {
+        logLine("connection from " + peer + " refused: " + problem);
+        return greeting;
     }
+    *welcomed = true;
     const unsigned client = broker->arrive();
     const std::string who = "client " + std::to_string(client) + " (" +
                             rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) +
-                            ")";
+                            ", " + peer + ")";
     logLine(who + " arrived");
     std::unique_ptr<SessionRecording> recording;
     if (!settings.recordDirectory.empty()) {
@@ -102,4 +151,5 @@ void serveClient(PlatSocket socket, BoardBroker *broker, const ServerSettings &s
     }
     const std::string given = broker->depart(client);
     logLine(who + " left (" + problem + ")" + (given.empty() ? "" : ": " + given));
+    return Greeting::welcomed;
 }

@@ -4,6 +4,7 @@
 #ifndef BOARD_SERVER_CLIENT_SESSION_H
 #define BOARD_SERVER_CLIENT_SESSION_H
 
+#include <atomic>
 #include <string>
 
 #include "board_broker.h"
@@ -12,11 +13,17 @@
 struct ServerSettings {
     std::string libraryPath;
     std::string recordDirectory; // empty: no recordings
+    std::string token;           // empty: clients are not authenticated
 };
 
-// Serves the connection until the client leaves, breaks the protocol, goes
-// silent or the socket is shut down; then gives back what it holds. The
+// What became of a connection's greeting.
+enum class Greeting { welcomed, refused, authenticationFailed };
+
+// Serves the connection from `peer` (its address) until the client leaves,
+// breaks the protocol, goes silent or the socket is shut down; then gives
+// back what it holds; *welcomed is set once the client is welcomed. The
 // caller closes the socket.
-void serveClient(PlatSocket socket, BoardBroker *broker, const ServerSettings &settings);
+Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *broker,
+                     const ServerSettings &settings, std::atomic<bool> *welcomed);
 
 #endif

@@ -1,16 +1,18 @@
-// kel_server [--library PATH] [--listen ADDRESS:PORT] [--record DIR]
+// kel_server [--library PATH] [--listen ADDRESS:PORT] [--record DIR] [--token-file FILE]
 //
 // Serves one board library to any number of programs that use the remote
 // board library. Prints "listening on ADDRESS:PORT" on standard output once
 // it accepts connections; logs arrivals, departures and what was given back
 // on standard error. A termination request (SIGTERM, SIGINT; Ctrl+C or a
 // closed console on Windows) gives back what every client holds, shuts the
-// library down and ends with status 0.
+// library down and ends with status 0. An address other than loopback
+// needs a token file: every client then proves it holds the token.
 #include <stdio.h>
 #include <string.h>
 
 #include <string>
 
+#include "authentication.h"
 #include "board_broker.h"
 #include "connection_loop.h"
 #include "filesystem.h"
@@ -35,21 +37,31 @@ struct Options {
     std::string library;
     std::string listen = proto::kDefaultServer;
     std::string record;
+    std::string tokenFile;
 };
 
 bool parseOptions(int argc, char **argv, Options *options) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        std::string *value = option == "--library"  ? &options->library
-                             : option == "--listen" ? &options->listen
-                             : option == "--record" ? &options->record
-                                                    : nullptr;
+        std::string *value = option == "--library"      ? &options->library
+                             : option == "--listen"     ? &options->listen
+                             : option == "--record"     ? &options->record
+                             : option == "--token-file" ? &options->tokenFile
+                                                        : nullptr;
         if (value == nullptr || i + 1 >= argc) {
             return false;
         }
         *value = argv[++i];
     }
     return true;
+}
+
+// Only this host can reach an address of the loopback network. A host name
+// that merely begins with "127." is no such address.
+bool isLoopback(const std::string &address) {
+    return address == "localhost" || address == "::1" ||
+           (address.compare(0, 4, "127.") == 0 &&
+            address.find_first_not_of("0123456789.") == std::string::npos);
 }
 
 int serve(const Options &options) {
@@ -71,6 +83,18 @@ int serve(const Options &options) {
                 options.listen.c_str());
         return 1;
     }
+    if (options.tokenFile.empty() && !isLoopback(address)) {
+        fprintf(stderr,
+                "kel_server: listening on %s, which other hosts can reach, needs --token-file "
+                "(or listen on 127.0.0.1 and use an SSH tunnel)\n",
+                address.c_str());
+        return 1;
+    }
+    if (!options.tokenFile.empty() &&
+        !proto::readTokenFile(options.tokenFile, &settings.token, &problem)) {
+        fprintf(stderr, "kel_server: %s\n", problem.c_str());
+        return 1;
+    }
     uint16_t boundPort = 0;
     const PlatSocket listener = platListen(address, port, &boundPort, &problem);
     if (listener == kNoSocket) {
@@ -80,6 +104,8 @@ int serve(const Options &options) {
     }
     startServerLog();
     logLine("serving the board library " + settings.libraryPath);
+    logLine(settings.token.empty() ? "clients are not authenticated (listening on loopback)"
+                                   : "clients authenticate with the token of " + options.tokenFile);
     printf("listening on %s:%u\n", address.c_str(), static_cast<unsigned>(boundPort));
     fflush(stdout);
 
@@ -97,7 +123,7 @@ int main(int argc, char **argv) {
     Options options;
     if (!parseOptions(argc, argv, &options)) {
         fprintf(stderr, "usage: kel_server [--library PATH] [--listen ADDRESS:PORT] "
-                        "[--record DIR]\n");
+                        "[--record DIR] [--token-file FILE]\n");
         return 1;
     }
     platWatchStopRequests();

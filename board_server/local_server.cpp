@@ -2,7 +2,8 @@
 
 #include "connection_loop.h"
 
-LocalServer::LocalServer(const RealLibrary &library) : broker_(library) {
+LocalServer::LocalServer(const RealLibrary &library, const std::string &token) : broker_(library) {
+    settings_.token = token;
     std::string problem;
     uint16_t port = 0;
     if (!platSocketsStart(&problem) ||

@@ -24,7 +24,8 @@ inline RealLibrary linkedLibrary() {
 
 class LocalServer {
 public:
-    explicit LocalServer(const RealLibrary &library);
+    // With a token (not empty), clients must authenticate.
+    explicit LocalServer(const RealLibrary &library, const std::string &token = std::string());
     LocalServer(const LocalServer &) = delete;
     LocalServer &operator=(const LocalServer &) = delete;
     // Stops as kel_server does on a termination request.

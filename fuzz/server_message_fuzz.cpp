@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the board server's message reader, as a
 // connection would bring them: frame after frame, each read as the message
-// its kind says. The reader must take only whole frames within the bytes,
-// and a call it accepts must be written back as the very same frame.
+// its kind says, the authentication's messages among them. The reader must take only whole frames
+// within the bytes, and a call it accepts must be written back as the very same frame.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -56,6 +56,16 @@ void readMessage(const proto::Frame &frame, const uint8_t *whole, size_t size) {
     case proto::MessageKind::welcome: {
         proto::Welcome welcome;
         proto::readWelcome(frame.body, &welcome, &problem);
+        break;
+    }
+    case proto::MessageKind::challenge:
+    case proto::MessageKind::proof: {
+        // Both are a run of fixed size; whatever reads as one is that run.
+        proto::Bytes run;
+        if (proto::readSecretRun(frame.body, proto::kChallengeBytes, &run, &problem) &&
+            run != frame.body) {
+            abort();
+        }
         break;
     }
     case proto::MessageKind::result:

@@ -59,6 +59,10 @@ void platShutdownSocket(PlatSocket socket);
 
 void platCloseSocket(PlatSocket socket);
 
+// The numeric address of the connection's peer, for a server's log; "an
+// unknown address" when the system does not say.
+std::string platPeerAddress(PlatSocket socket);
+
 // Splits "ADDRESS:PORT" at its last colon; false when there is no port in
 // 0..65535 or no address.
 bool platSplitAddress(const std::string &text, std::string *address, uint16_t *port);

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "authentication.h"
 #include "background_thread.h"
 #include "environment_file.h"
 #include "filesystem.h"
@@ -83,7 +84,13 @@ int32_t connectLink(Link *link) {
     }
     int32_t status = 0;
     std::string problem;
-    if (!link->connection.open(link->server, platProgramLabel(), link->timeoutMs, &status,
+    std::string tokenFile;
+    std::string token;
+    if (platEnvironmentPath("KEL_TOKEN_FILE", &tokenFile) &&
+        !proto::readTokenFile(tokenFile, &token, &problem)) {
+        return giveUp(link, proto::kServerRefused, problem + " (KEL_TOKEN_FILE)");
+    }
+    if (!link->connection.open(link->server, platProgramLabel(), token, link->timeoutMs, &status,
                                &problem)) {
         return giveUp(link, status, problem);
     }

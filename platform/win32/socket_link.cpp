@@ -248,3 +248,15 @@ void platCloseSocket(PlatSocket socket) {
         closesocket(handleOf(socket));
     }
 }
+
+std::string platPeerAddress(PlatSocket socket) {
+    struct sockaddr_storage peer;
+    socklen_t size = sizeof peer;
+    char host[NI_MAXHOST];
+    if (getpeername(handleOf(socket), reinterpret_cast<struct sockaddr *>(&peer), &size) != 0 ||
+        getnameinfo(reinterpret_cast<struct sockaddr *>(&peer), size, host, sizeof host, nullptr, 0,
+                    NI_NUMERICHOST) != 0) {
+        return "an unknown address";
+    }
+    return host;
+}

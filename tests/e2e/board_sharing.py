@@ -237,10 +237,152 @@ def unreachable_servers(binaries, root):
     share.stop()
 
 
+def token_file(root, name, text, mode=0o600):
+    """A token file of that mode, whatever the umask."""
+    path = os.path.join(root, name)
+    with open(path, "w", encoding="utf-8") as file:
+        file.write(text)
+    os.chmod(path, mode)
+    return path
+
+
+def server_refusals(binaries, root):
+    """kel_server refuses at start to listen where other hosts reach it
+    without a token, and a token file that is missing, empty or open to
+    others: one line on standard error, status 1."""
+    server = os.path.join(binaries, "kel_server")
+    cases = (
+        (["--listen", "0.0.0.0:0"], "needs --token-file"),
+        # A host name that looks like a loopback address is none.
+        (["--listen", "127.0.0.1.example.invalid:0"], "needs --token-file"),
+        (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file"),
+        (["--token-file", token_file(root, "empty", " \n")], "holds no token"),
+        (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],
+         "is open to others than its owner"),
+    )
+    for options, expected in cases:
+        run = subprocess.run([server, "--listen", "127.0.0.1:0", *options],
+                             stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+        lines = run.stderr.decode("utf-8", "replace").splitlines()
+        check(run.returncode == 1 and len(lines) == 1 and expected in lines[0] and not run.stdout,
+              f"kel_server {' '.join(options)}: status {run.returncode}, {lines}")
+
+
+def token_holders_only(binaries, root):
+    """A server with a token: a program with the right one runs as it does
+    alone; with a wrong one or none it is refused before any call reaches
+    the library, with one line that says only that."""
+    token = token_file(root, "token", "  6b3c0e9d2a41f8577e1d\n")
+    share = sharing(binaries, root, "--token-file", token)
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    right, _ = share.run("demo_sgen", "-q",
+                         environment=dict(share.client.environment, KEL_TOKEN_FILE=token))
+    check(right.returncode == 0 and without_handles(right.stdout) == alone and not right.stderr,
+          f"demo_sgen with the token ran otherwise:\n{right.stderr.decode()}")
+    refusal = (f"KEL remote library: board server {share.server.address} (KEL_SERVER): "
+               "the server refused authentication\n")
+    wrong = token_file(root, "wrong", "6b3c0e9d2a41f8577e1e")
+    for environment in (dict(share.client.environment, KEL_TOKEN_FILE=wrong),
+                        share.client.environment):
+        refused, _ = share.run("demo_sgen", "-q", environment=environment)
+        check(refused.stderr.decode() == refusal and b"SHARED" not in refused.stdout,
+              f"demo_sgen without the token: {refused.stderr.decode()!r}")
+    shared = token_file(root, "shared", "6b3c0e9d2a41f8577e1d", 0o644)
+    refused, _ = share.run("demo_sgen", "-q",
+                           environment=dict(share.client.environment, KEL_TOKEN_FILE=shared))
+    check(b"open to others than its owner" in refused.stderr,
+          f"a token file open to others was used:\n{refused.stderr.decode()}")
+    log = share.stop()
+    trace = open(share.trace, encoding="utf-8").read()
+    check(trace.count("KEL_init(") == 1, f"a refused client reached the library:\n{trace}")
+    check("connection from 127.0.0.1 refused: authentication failed\n" in log
+          and "connection from 127.0.0.1 refused: authentication failed (no proof: " in log
+          and '", 127.0.0.1) arrived' in log, f"the server's log:\n{log}")
+
+
+class network_namespace:
+    """A network namespace joined to this one by a veth pair: this side
+    10.R.S.1, the namespace's 10.R.S.2, R and S from the process number."""
+
+    def __init__(self):
+        number = os.getpid()
+        self.name = f"kel-{number}"
+        self.outside = f"10.{200 + number % 50}.{number // 50 % 250}.1"
+        self.inside = self.outside[:-1] + "2"
+        self.link = f"kel{number}a"
+        commands = (
+            ["ip", "netns", "add", self.name],
+            ["ip", "link", "add", self.link, "type", "veth", "peer", "name", f"kel{number}b",
+             "netns", self.name],
+            ["ip", "addr", "add", self.outside + "/30", "dev", self.link],
+            ["ip", "link", "set", self.link, "up"],
+            ["ip", "-n", self.name, "addr", "add", self.inside + "/30", "dev", f"kel{number}b"],
+            ["ip", "-n", self.name, "link", "set", f"kel{number}b", "up"],
+        )
+        self.problem = None
+        for command in commands:
+            run = subprocess.run(command, capture_output=True, timeout=LIMIT_SECONDS)
+            if run.returncode != 0:
+                self.problem = f"{' '.join(command)}: {run.stderr.decode().strip()}"
+                break
+
+    def close(self):
+        # Deleting the namespace deletes both ends of the pair.
+        subprocess.run(["ip", "netns", "del", self.name], capture_output=True)
+        subprocess.run(["ip", "link", "del", self.link], capture_output=True)
+
+
+def across_a_network(binaries, root):
+    """A server listening on a non-loopback address with a token, a program
+    in another network namespace: it runs as on loopback; when its network
+    drops, the server gives back what it held within seconds."""
+    if not shutil.which("ip") or os.geteuid() != 0:
+        print("no network namespaces: the test needs root and ip(8)")
+        return 77
+    net = network_namespace()
+    try:
+        if net.problem:
+            print(f"no network namespaces here: {net.problem}")
+            return 77
+        token = token_file(root, "token", os.urandom(32).hex())
+        share = sharing(binaries, root, "--listen", net.outside + ":0", "--token-file", token)
+        inside = ["ip", "netns", "exec", net.name]
+        environment = dict(share.client.environment, KEL_TOKEN_FILE=token)
+        run = subprocess.run([*inside, os.path.join(binaries, "demo_sgen"), "-q"],
+                             cwd=share.directory, env=environment, capture_output=True,
+                             timeout=LIMIT_SECONDS)
+        alone = direct(binaries, root, "demo_sgen", "-q")
+        check(run.returncode == 0 and without_handles(run.stdout) == alone and not run.stderr,
+              f"demo_sgen across the network ran otherwise:\n{run.stderr.decode()}")
+        monitor = subprocess.Popen([*inside, os.path.join(binaries, "demo_sensors")],
+                                   cwd=share.directory, env=environment, stdin=subprocess.PIPE,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        sharing.started.append(monitor)
+        share.wait_for_trace('"SYSMON0", 10000) = ')
+        before = os.path.getsize(share.trace)
+        dropped = time.monotonic()
+        subprocess.run(["ip", "link", "set", net.link, "down"], check=True)
+        while time.monotonic() - dropped < LIMIT_SECONDS:
+            with open(share.trace, encoding="utf-8") as trace:
+                trace.seek(before)
+                if "KEL_release(" in trace.read():
+                    break
+            time.sleep(0.05)
+        seconds = time.monotonic() - dropped
+        check(seconds < 10, f"the server gave SYSMON0 back {seconds:.1f} s after the drop")
+        log = share.stop()
+        check(f", {net.inside}) left (no answer within" in log and "released SYSMON0" in log,
+              f"the server's log:\n{log}")
+    finally:
+        net.close()
+    return 0
+
+
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, killed_holder_given_back,
                                           server_stopped_under_a_holder, recordings_per_client,
-                                          unreachable_servers)}
+                                          unreachable_servers, server_refusals,
+                                          token_holders_only, across_a_network)}
 
 
 def main():
@@ -250,7 +392,7 @@ def main():
     options = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="kel-sharing-") as root:
         try:
-            CASES[options.case](os.path.abspath(options.bin), root)
+            status = CASES[options.case](os.path.abspath(options.bin), root)
         except AssertionError as problem:
             print(f"FAIL: {problem}")
             return 1
@@ -260,7 +402,7 @@ def main():
                 if process.poll() is None:
                     process.kill()
                     process.communicate()
-    return 0
+    return status or 0
 
 
 if __name__ == "__main__":

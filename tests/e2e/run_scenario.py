@@ -51,7 +51,9 @@ import argparse
 import contextlib
 import copy
 import difflib
+import grp
 import os
+import pwd
 import re
 import shlex
 import stat
@@ -554,9 +556,14 @@ class board_server:
     that the library reads the scenario's configuration and writes the trace
     there; on a port the system chooses, read from its "listening on" line."""
 
-    def __init__(self, server, plan, *options, launcher=()):
+    def __init__(self, server, plan, *options, launcher=(), token_file=None):
         # Under Wine, Ctrl+C is what a console program can be sent.
         self.stop_signal = signal.SIGINT if launcher else signal.SIGTERM
+        # With a token file (as the program's side names it), every client
+        # authenticates.
+        self.token_file = token_file
+        if token_file:
+            options = ("--token-file", token_file, *options)
         self.process = subprocess.Popen([*launcher, server, "--listen", "127.0.0.1:0", *options],
                                         cwd=plan.directory,
                                         env=plan.environment, stdin=subprocess.DEVNULL,
@@ -573,6 +580,8 @@ class board_server:
         LD_LIBRARY_PATH, or on Windows by a copy of the program beside it."""
         client = copy.copy(plan)
         client.environment = dict(plan.environment, KEL_SERVER=self.address)
+        if self.token_file:
+            client.environment["KEL_TOKEN_FILE"] = self.token_file
         if windows:
             beside = os.path.join(root, "remote")
             os.mkdir(beside)
@@ -616,7 +625,8 @@ def remote(options, windows, updating):
         plan = prepare_run(options, windows, root)
         plan.unix_program = options.program
         server = board_server(options.remote, plan,
-                              launcher=windows.launcher if windows else ())
+                              launcher=windows.launcher if windows else (),
+                              token_file=remote_token_file(root, windows, options.scenario))
         try:
             actual = execute(server.client_plan(plan, remote_directory, windows, root), windows)
         finally:
@@ -632,6 +642,20 @@ def remote(options, windows, updating):
     if failed:
         print("kel_server's log:", log.decode("utf-8", "backslashreplace"))
     return 1 if failed else 0
+
+
+def remote_token_file(root, windows, scenario):
+    """A private token file in the run's scratch directory, so that every
+    remote run authenticates (under Wine, with the Windows cryptography); its
+    path as the programs of the run name it."""
+    path = os.path.join(root, "token")
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("%s\n" % os.urandom(32).hex())
+    os.chmod(path, 0o600)
+    if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
+        # The program runs as nobody: the file is nobody's own, still private.
+        os.chown(path, pwd.getpwnam("nobody").pw_uid, grp.getgrnam("nogroup").gr_gid)
+    return windows.path(path) if windows else path
 
 
 @contextlib.contextmanager

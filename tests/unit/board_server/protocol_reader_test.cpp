@@ -34,7 +34,8 @@ bool readBack(const proto::Bytes &frame, const rec::HandleBook &book, rec::Call 
 }
 
 TEST(ProtocolReader, FramesAreTakenWholeOnly) {
-    const proto::Bytes hello = proto::helloFrame("demo_sgen[42]");
+    const proto::Bytes hello =
+        proto::helloFrame("demo_sgen[42]", proto::Bytes(proto::kChallengeBytes, 7));
     const proto::Bytes ping = proto::pingFrame();
     proto::Bytes both = hello;
     both.insert(both.end(), ping.begin(), ping.end());
@@ -75,7 +76,7 @@ TEST(ProtocolReader, LengthsAndKindsNoPeerSendsAreRefused) {
     EXPECT_EQ(proto::readFrame(twoGigabytes, 4, &frame, &used, &problem), proto::ReadStatus::bad);
     EXPECT_EQ(proto::readFrame(unknownKind, 4, &frame, &used, &problem),
               proto::ReadStatus::incomplete);
-    const proto::Bytes hello = proto::helloFrame("x");
+    const proto::Bytes hello = proto::helloFrame("x", proto::Bytes(proto::kChallengeBytes, 7));
     proto::Bytes badMagic(hello.begin() + 5, hello.end());
     badMagic[0] = 'X';
     proto::Hello greeting;

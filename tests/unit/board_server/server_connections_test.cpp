@@ -1,6 +1,8 @@
 // The server's connections over loopback: many clients at once lose no
 // call, and a connection that sends garbage, an absurd length, nothing at
 // all, or never reads its answers is ended alone while the others go on.
+// A server with a token lets in only clients that prove they hold it, and
+// proves it holds it in turn.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -11,7 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "authentication.h"
 #include "call_shapes.h"
+#include "connection_loop.h"
 #include "local_server.h"
 #include "messages.h"
 #include "remote_status.h"
@@ -22,14 +26,16 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const int kWaitMs = 20000;
+const char kToken[] = "0f1e2d3c4b5a69788796a5b4c3d2e1f0";
 
 // A client of the protocol, as the remote library is one.
 class Client {
 public:
-    explicit Client(const std::string &server) {
+    explicit Client(const std::string &server, const std::string &token = std::string()) {
         int32_t status = 0;
         std::string problem;
-        EXPECT_TRUE(connection_.open(server, "test client", kWaitMs, &status, &problem)) << problem;
+        EXPECT_TRUE(connection_.open(server, "test client", token, kWaitMs, &status, &problem))
+            << problem;
     }
 
     int32_t call(const rec::EntryShape &shape, std::initializer_list<rec::Argument> arguments) {
@@ -76,13 +82,41 @@ bool endedByServer(PlatSocket socket, int withinMs) {
     return false;
 }
 
+// The status and reason of a client's refused greeting.
+struct Refused {
+    int32_t status = 0;
+    std::string problem;
+};
+
+Refused openWith(const std::string &server, const std::string &token) {
+    proto::ServerConnection connection;
+    Refused refused;
+    EXPECT_FALSE(
+        connection.open(server, "test client", token, kWaitMs, &refused.status, &refused.problem));
+    return refused;
+}
+
+// The next frame on a raw connection, of the kind expected.
+proto::Bytes expectFrame(proto::FrameSource *frames, proto::MessageKind kind) {
+    proto::Frame frame;
+    std::string problem;
+    EXPECT_EQ(frames->next(&frame, kWaitMs, &problem), proto::Arrival::frame) << problem;
+    EXPECT_EQ(static_cast<int>(frame.kind), static_cast<int>(kind));
+    return frame.body;
+}
+
+bool sendFrame(PlatSocket socket, const proto::Bytes &frame) {
+    std::string problem;
+    return platSendAll(socket, frame.data(), frame.size(), kWaitMs, &problem);
+}
+
 TEST(ServerConnections, FiftyClientsOfAThousandCallsEachLoseNone) {
-    LocalServer server(linkedLibrary());
+    LocalServer server(linkedLibrary(), kToken); // each one authenticated
     std::atomic<int> answered{0};
     std::vector<std::thread> clients;
     for (int i = 0; i < 50; ++i) {
         clients.emplace_back([&] {
-            Client client(server.address());
+            Client client(server.address(), kToken);
             if (start(&client) != 0) {
                 return;
             }
@@ -117,10 +151,12 @@ TEST(ServerConnections, GarbageAndAbsurdLengthsEndOnlyTheirConnection) {
     good.call(rec::shapes::cleanup, {});
 }
 
+// Guards against a client of the first version, which knows no
+// authentication, being let in or left without a reason.
 TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
     LocalServer server(linkedLibrary());
-    proto::Bytes hello = proto::helloFrame("future client");
-    hello[9] = 2; // the version, after the length, the kind and the magic
+    proto::Bytes hello = proto::helloFrame("first version client", proto::Bytes());
+    hello[9] = 1; // the version, after the length, the kind and the magic
     PlatSocket socket = rawConnection(server.address());
     std::string problem;
     ASSERT_TRUE(platSendAll(socket, hello.data(), hello.size(), kWaitMs, &problem));
@@ -131,7 +167,8 @@ TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
     ASSERT_EQ(frame.kind, proto::MessageKind::refused);
     ASSERT_TRUE(proto::readRefusal(frame.body, &refusal, &problem));
     EXPECT_EQ(refusal.status, proto::kServerRefused);
-    EXPECT_NE(refusal.text.find("version 2"), std::string::npos) << refusal.text;
+    EXPECT_NE(refusal.text.find("version 1 (this server speaks version 2)"), std::string::npos)
+        << refusal.text;
     platCloseSocket(socket);
 }
 
@@ -153,7 +190,7 @@ TEST(ServerConnections, SilentAndNeverReadingClientsAreLetGoWhileOthersGoOn) {
             many.insert(many.end(), frame.begin(), frame.end());
         }
         PlatSocket socket = rawConnection(server.address());
-        const proto::Bytes hello = proto::helloFrame("never reads");
+        const proto::Bytes hello = proto::helloFrame("never reads", proto::Bytes(32, 1));
         std::string problem;
         bool sending = platSendAll(socket, hello.data(), hello.size(), kWaitMs, &problem);
         for (int round = 0; sending && round < 1000; ++round) {
@@ -184,6 +221,140 @@ TEST(ServerConnections, SilentAndNeverReadingClientsAreLetGoWhileOthersGoOn) {
     EXPECT_GT(answered, 0);
     EXPECT_TRUE(good.boardNamed("SIM-DDS3U"));
     platCloseSocket(silent);
+    good.call(rec::shapes::cleanup, {});
+}
+
+TEST(ServerConnections, OnlyAClientWithTheTokenIsLetIn) {
+    LocalServer server(linkedLibrary(), kToken);
+    Client holder(server.address(), kToken);
+    ASSERT_EQ(start(&holder), 0);
+    // A wrong token and none at all are told the same, and nothing more.
+    for (const std::string &token :
+         {std::string("0f1e2d3c4b5a69788796a5b4c3d2e1f1"), std::string()}) {
+        const Refused refused = openWith(server.address(), token);
+        EXPECT_EQ(refused.status, proto::kServerRefused);
+        EXPECT_EQ(refused.problem, proto::kAuthenticationRefused);
+    }
+    EXPECT_TRUE(holder.boardNamed("SIM-DDS3U"));
+    holder.call(rec::shapes::cleanup, {});
+}
+
+// Guards against guessing the token at the speed of the network: an
+// address that failed too often is turned away, the others are not.
+TEST(ServerConnections, AnAddressThatFailedTooOftenIsTurnedAway) {
+    LocalServer server(linkedLibrary(), kToken);
+    Client holder(server.address(), kToken); // welcomed before the guessing
+    ASSERT_EQ(start(&holder), 0);
+    std::vector<std::thread> guesses;
+    for (size_t i = 0; i < kMaxFailedAuthentications; ++i) {
+        guesses.emplace_back([&] { openWith(server.address(), "guess"); });
+    }
+    for (std::thread &guess : guesses) {
+        guess.join();
+    }
+    const Refused refused = openWith(server.address(), kToken);
+    EXPECT_EQ(refused.status, proto::kServerRefused);
+    EXPECT_NE(refused.problem.find("too many failed authentications"), std::string::npos)
+        << refused.problem;
+    EXPECT_TRUE(holder.boardNamed("SIM-DDS3U"));
+    holder.call(rec::shapes::cleanup, {});
+}
+
+// Guards against a client that holds a token talking to a server that
+// cannot prove it holds it (one that asks for nothing).
+TEST(ServerConnections, AClientWithATokenWantsTheServersProof) {
+    LocalServer server(linkedLibrary());
+    const Refused refused = openWith(server.address(), kToken);
+    EXPECT_EQ(refused.status, proto::kServerRefused);
+    EXPECT_EQ(refused.problem, "the server did not prove that it holds the token");
+}
+
+// Guards against an exchange captured on the wire letting anyone in again:
+// the same hello and proof on a new connection meet a new challenge.
+TEST(ServerConnections, AReplayedAuthenticationIsRefused) {
+    LocalServer server(linkedLibrary(), kToken);
+    const proto::Bytes clientChallenge(proto::kChallengeBytes, 0x5A);
+    const proto::Bytes hello = proto::helloFrame("captured", clientChallenge);
+    PlatSocket first = rawConnection(server.address());
+    proto::FrameSource firstFrames(first);
+    ASSERT_TRUE(sendFrame(first, hello));
+    const proto::Bytes challenge = expectFrame(&firstFrames, proto::MessageKind::challenge);
+    const proto::Bytes captured =
+        proto::proofFrame(proto::clientProof(kToken, challenge, clientChallenge));
+    ASSERT_TRUE(sendFrame(first, captured));
+    const proto::Bytes welcome = expectFrame(&firstFrames, proto::MessageKind::welcome);
+    platCloseSocket(first);
+
+    PlatSocket again = rawConnection(server.address());
+    proto::FrameSource frames(again);
+    ASSERT_TRUE(sendFrame(again, hello));
+    EXPECT_NE(expectFrame(&frames, proto::MessageKind::challenge), challenge);
+    ASSERT_TRUE(sendFrame(again, captured));
+    proto::Refusal refusal;
+    std::string problem;
+    ASSERT_TRUE(
+        proto::readRefusal(expectFrame(&frames, proto::MessageKind::refused), &refusal, &problem));
+    EXPECT_EQ(refusal.text, proto::kAuthenticationRefused);
+    EXPECT_TRUE(endedByServer(again, kWaitMs));
+    platCloseSocket(again);
+}
+
+TEST(ServerConnections, GarbageAroundTheAuthenticationEndsOnlyItsConnection) {
+    LocalServer server(linkedLibrary(), kToken);
+    Client good(server.address(), kToken);
+    ASSERT_EQ(start(&good), 0);
+    const proto::Bytes garbage = {'G', 'E', 'T', ' ', '/', '\r', '\n', 0, 0, 0, 0};
+    const proto::Bytes clientChallenge(proto::kChallengeBytes, 1);
+    const proto::Bytes hello = proto::helloFrame("garbage", clientChallenge);
+    // Before the hello; in place of the proof; a proof of the wrong length;
+    // after a welcome.
+    PlatSocket before = rawConnection(server.address());
+    EXPECT_TRUE(sendFrame(before, garbage));
+    PlatSocket during = rawConnection(server.address());
+    proto::FrameSource duringFrames(during);
+    EXPECT_TRUE(sendFrame(during, hello));
+    expectFrame(&duringFrames, proto::MessageKind::challenge);
+    EXPECT_TRUE(sendFrame(during, garbage));
+    PlatSocket shortProof = rawConnection(server.address());
+    proto::FrameSource shortFrames(shortProof);
+    EXPECT_TRUE(sendFrame(shortProof, hello));
+    expectFrame(&shortFrames, proto::MessageKind::challenge);
+    EXPECT_TRUE(sendFrame(shortProof, proto::proofFrame(proto::Bytes(5, 0))));
+    expectFrame(&shortFrames, proto::MessageKind::refused);
+    PlatSocket after = rawConnection(server.address());
+    proto::FrameSource afterFrames(after);
+    EXPECT_TRUE(sendFrame(after, hello));
+    const proto::Bytes challenge = expectFrame(&afterFrames, proto::MessageKind::challenge);
+    EXPECT_TRUE(sendFrame(
+        after, proto::proofFrame(proto::clientProof(kToken, challenge, clientChallenge))));
+    expectFrame(&afterFrames, proto::MessageKind::welcome);
+    EXPECT_TRUE(sendFrame(after, garbage));
+    for (PlatSocket socket : {before, during, shortProof, after}) {
+        EXPECT_TRUE(endedByServer(socket, kWaitMs));
+        platCloseSocket(socket);
+    }
+    EXPECT_TRUE(good.boardNamed("SIM-DDS3U"));
+    good.call(rec::shapes::cleanup, {});
+}
+
+// Guards against connections that never authenticate holding the server's
+// greeting places for ever.
+TEST(ServerConnections, AConnectionThatNeverAuthenticatesIsDropped) {
+    LocalServer server(linkedLibrary(), kToken);
+    const Clock::time_point began = Clock::now();
+    PlatSocket silent = rawConnection(server.address());
+    PlatSocket helloOnly = rawConnection(server.address());
+    proto::FrameSource frames(helloOnly);
+    EXPECT_TRUE(sendFrame(helloOnly, proto::helloFrame("no proof", proto::Bytes(32, 2))));
+    expectFrame(&frames, proto::MessageKind::challenge);
+    for (PlatSocket socket : {silent, helloOnly}) {
+        EXPECT_TRUE(endedByServer(socket, proto::kAuthenticationLimitMs + 3000));
+        platCloseSocket(socket);
+    }
+    EXPECT_LT(Clock::now() - began,
+              std::chrono::milliseconds(proto::kAuthenticationLimitMs + 3000));
+    Client good(server.address(), kToken);
+    EXPECT_EQ(start(&good), 0);
     good.call(rec::shapes::cleanup, {});
 }
 
