@@ -22,7 +22,8 @@ TEST(EntryTable, EveryEntryPointHasItsShape) {
     size_t listed = 0;
 #define CHECK_SHAPE(entry, type, parameters, argumentNames)                                        \
     EXPECT_EQ(std::string(rec::shapes::entry.name), "KEL_" #entry);                                \
-    EXPECT_EQ(rec::shapes::entry.arguments.size(), ParameterCount<decltype(KEL_##entry)>::value) << #entry;        \
+    EXPECT_EQ(rec::shapes::entry.arguments.size(), ParameterCount<decltype(KEL_##entry)>::value)   \
+        << #entry;                                                                                 \
     EXPECT_EQ(rec::findEntryShape("KEL_" #entry), &rec::shapes::entry);                            \
     ++listed;
     KEL_ENTRY_POINTS(CHECK_SHAPE)
