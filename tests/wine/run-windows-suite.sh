@@ -17,9 +17,18 @@ mkdir -p "$WINEPREFIX"
 # gives, whatever the caller's: Wine keeps the server of a prefix under the
 # TMPDIR of whoever started it, and no run as nobody may depend on the
 # runner's being reachable (those runs make their own). One per checkout,
-# so that a server left by an earlier stage is found and ended below.
-export TMPDIR="$PWD/build/mingw-tmp"
-mkdir -p "$TMPDIR"
+# so that a server left by an earlier stage is found and ended below. Its
+# path is plain ASCII whatever the checkout's: the scenarios' working
+# directories are made in it, and a program's ANSI calls (the current
+# directory, the profile reader) cannot name a directory outside the ANSI
+# code page, on Windows as under Wine.
+checkout_key="$(printf '%s' "$PWD" | sha1sum | cut -c1-16)"
+export TMPDIR="/tmp/kel-wine-$(id -u)-$checkout_key"
+mkdir -p -m 0700 "$TMPDIR"
+if [ -L "$TMPDIR" ] || [ ! -O "$TMPDIR" ]; then
+  echo "run-windows-suite: $TMPDIR is not a directory of this user's own" >&2
+  exit 1
+fi
 chmod 0700 "$TMPDIR"
 
 # One persistent server for every program the suite starts. A server that
