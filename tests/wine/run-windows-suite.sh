@@ -38,23 +38,34 @@ chmod 0700 "$TMPDIR"
 # previous test's. "wineserver -p" changes nothing and returns status 2,
 # silently, while another server of the prefix runs: end that one first and
 # wait until it is gone.
-wineserver -k 2>/dev/null || true
-wineserver -w
-if ! wineserver -p </dev/null >/dev/null 2>&1; then
-  echo "run-windows-suite: no persistent wineserver could be started for $WINEPREFIX" >&2
-  exit 1
-fi
+start_server() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  if ! wineserver -p </dev/null >/dev/null 2>&1; then
+    echo "run-windows-suite: no persistent wineserver could be started for $WINEPREFIX" >&2
+    exit 1
+  fi
+}
+start_server
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first start of Wine makes the prefix (several seconds); keep its
 # messages out of the tests' output. Wine may lose this start as it may lose
-# any (see docs/windows.md): it is tried three times.
+# any (see docs/windows.md): it is tried three times. A lost first start
+# leaves the prefix half made (no C:\windows), which no later start repairs:
+# the suite's own prefix is then made anew, under a new server.
 for attempt in 1 2 3; do
-  if wineboot -i >/dev/null 2>&1; then
+  if wineboot -i >/dev/null 2>&1 && [ -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     break
   elif [ "$attempt" -eq 3 ]; then
     echo "run-windows-suite: wineboot -i failed three times in $WINEPREFIX" >&2
     exit 1
   fi
+  echo "run-windows-suite: wineboot -i failed; making $WINEPREFIX anew" >&2
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  start_server
 done
 
 cmake --preset mingw
