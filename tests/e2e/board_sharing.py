@@ -14,6 +14,8 @@ library in-process.
 """
 import argparse
 import os
+import queue
+import random
 import re
 import signal
 import socket
@@ -21,6 +23,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -29,6 +32,8 @@ from run_scenario import board_server, run_plan  # noqa: E402
 FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sharing")
 # Both programs let a capture wait this long for a busy service.
 CAPTURE_TIMEOUT_SECONDS = 10
+# The server lets a client go that said nothing for this long.
+SILENCE_LIMIT_SECONDS = 5
 # Far above any wait of a case on a loaded machine.
 LIMIT_SECONDS = 120
 ESC = b"\x1b"
@@ -300,6 +305,94 @@ def token_holders_only(binaries, root):
           and '", 127.0.0.1) arrived' in log, f"the server's log:\n{log}")
 
 
+class slow_link:
+    """A TCP relay on loopback that holds every chunk it carries, each way,
+    for a one-way delay with jitter before passing it on, in order: the
+    latency of a distant network, where the kernel offers no netem."""
+
+    def __init__(self, target, delay_ms, jitter_ms):
+        self.target = target.rsplit(":", 1)
+        self.delay = (delay_ms - jitter_ms) / 1000, (delay_ms + jitter_ms) / 1000
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.address = "127.0.0.1:%d" % self.listener.getsockname()[1]
+        threading.Thread(target=self.accept, daemon=True).start()
+
+    def accept(self):
+        while True:
+            try:
+                near, _ = self.listener.accept()
+            except OSError:
+                return
+            far = socket.create_connection((self.target[0], int(self.target[1])))
+            for source, sink in ((near, far), (far, near)):
+                held = queue.Queue()
+                threading.Thread(target=self.hold, args=(source, held), daemon=True).start()
+                threading.Thread(target=self.pass_on, args=(held, sink), daemon=True).start()
+
+    def hold(self, source, held):
+        due = 0.0
+        while True:
+            try:
+                chunk = source.recv(65536)
+            except OSError:
+                chunk = b""
+            # Never before an earlier chunk: TCP keeps the order.
+            due = max(due, time.monotonic() + random.uniform(*self.delay))
+            held.put((due, chunk))
+            if not chunk:
+                return
+
+    @staticmethod
+    def pass_on(held, sink):
+        while True:
+            due, chunk = held.get()
+            time.sleep(max(0.0, due - time.monotonic()))
+            try:
+                if not chunk:
+                    sink.shutdown(socket.SHUT_WR)
+                    return
+                sink.sendall(chunk)
+            except OSError:
+                return
+
+    def close(self):
+        self.listener.close()
+
+
+def over_a_slow_link(binaries, root):
+    """A link of 100 ms each way (60 to 140 ms): a program runs as on
+    loopback, authentication included; a holder idle past the server's
+    silence limit is kept (its pings arrive late, not missing); a call
+    deadline below the round trip still ends the program on time."""
+    token = token_file(root, "token", os.urandom(32).hex())
+    share = sharing(binaries, root, "--token-file", token)
+    link = slow_link(share.server.address, 100, 40)
+    slow = dict(share.client.environment, KEL_SERVER=link.address, KEL_TOKEN_FILE=token)
+    try:
+        run, seconds = share.run("demo_sgen", "-q", environment=slow)
+        alone = direct(binaries, root, "demo_sgen", "-q")
+        check(run.returncode == 0 and without_handles(run.stdout) == alone and not run.stderr,
+              f"demo_sgen over the slow link ran otherwise:\n{run.stderr.decode()}")
+        # About thirty calls, each a round trip of at least 120 ms.
+        check(seconds > 3, f"demo_sgen took {seconds:.1f} s: the link was not slow")
+        share.client.environment = slow
+        first = holder(share)
+        time.sleep(SILENCE_LIMIT_SECONDS + 2)
+        status, out, err = finish(first, b"  ")
+        check(status == 0 and b"KELctrl_DDS_STARTSTROBE" in out and not err,
+              f"the idle holder lost the server over the slow link:\n{err.decode()}")
+        short = dict(slow, KEL_SERVER_TIMEOUT_MS="100")
+        run, seconds = share.run("demo_sgen", "-q", environment=short)
+        check(seconds < 5, f"demo_sgen waited {seconds:.1f} s with a 100 ms deadline")
+        check(run.stderr.decode() == f"KEL remote library: board server {link.address} "
+              "(KEL_SERVER): no answer within 100 ms\n",
+              f"standard error with a deadline below the round trip:\n{run.stderr.decode()}")
+    finally:
+        link.close()
+    log = share.stop()
+    check("left (no answer" not in log, f"the server let a client go:\n{log}")
+
+
 class network_namespace:
     """A network namespace joined to this one by a veth pair: this side
     10.R.S.1, the namespace's 10.R.S.2, R and S from the process number."""
@@ -382,7 +475,8 @@ CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_wai
                                           second_times_out, killed_holder_given_back,
                                           server_stopped_under_a_holder, recordings_per_client,
                                           unreachable_servers, server_refusals,
-                                          token_holders_only, across_a_network)}
+                                          token_holders_only, over_a_slow_link,
+                                          across_a_network)}
 
 
 def main():

@@ -46,6 +46,13 @@ form (a PATH becomes the Windows search path), the deep working directory is as 
 output and error come in text mode (CRLF), and with --text-encoding the
 expected texts are turned into that encoding before they are compared. The
 expected files are only ever written from a POSIX run.
+
+With --remote the run goes through the remote library of the program's build
+(bin/remote/) and a board server. --server-platform names the server's
+platform when it is not the program's: a POSIX server for the Windows
+program, or a Windows server, started through --server-launcher (wine), for
+a POSIX program; the server then gets the paths of its environment and of
+the token file in its own form.
 """
 import argparse
 import contextlib
@@ -292,6 +299,7 @@ class run_plan:
         self.program = ""  # the program as the command starts it
         self.directory_removed = False  # removed once the program is in it
         self.written = []  # files compared after the run, relative to directory
+        self.work = ""  # the run's work directory, as the runner names it
 
 
 def defaults_of(scenario):
@@ -345,18 +353,12 @@ def prepare_run(options, windows, root):
         os.mkdir(scratch)
         os.chmod(scratch, 0o1777)
         plan.environment["TMPDIR"] = scratch
+    plan.work = work
     trace_path, work_path = plan.trace, work
     if windows:
         # One conversion for all: each start of winepath costs.
         trace_path, work_path, program = windows.paths([plan.trace, work, program])
-    plan.environment["KEL_SIM_TRACE"] = trace_path
-    for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
-        if "=" in line:
-            key, value = line.split("=", 1)
-            if windows and key == "PATH":
-                plan.environment.update(windows.search_path(value.replace("{work}", work)))
-                continue
-            plan.environment[key] = value.replace("{work}", work_path)
+    plan.environment.update(scenario_environment(scenario, windows, work, trace_path, work_path))
 
     plan.program = program
     if windows:
@@ -366,6 +368,20 @@ def prepare_run(options, windows, root):
     else:
         plan.command = prefix + shlex.split(options.launcher) + [program] + arguments
     return plan
+
+
+def scenario_environment(scenario, windows, work, trace_path, work_path):
+    """The library's trace and the scenario's env for a program of that
+    platform, given the trace's and the work directory's paths in its form."""
+    environment = {"KEL_SIM_TRACE": trace_path}
+    for line in read(os.path.join(scenario, "env"), b"").decode("utf-8").splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            if windows and key == "PATH":
+                environment.update(windows.search_path(value.replace("{work}", work)))
+                continue
+            environment[key] = value.replace("{work}", work_path)
+    return environment
 
 
 def written_files(scenario):
@@ -556,17 +572,19 @@ class board_server:
     that the library reads the scenario's configuration and writes the trace
     there; on a port the system chooses, read from its "listening on" line."""
 
-    def __init__(self, server, plan, *options, launcher=(), token_file=None):
+    def __init__(self, server, plan, *options, launcher=(), token_file=None,
+                 environment=None, client_token_file=None):
         # Under Wine, Ctrl+C is what a console program can be sent.
         self.stop_signal = signal.SIGINT if launcher else signal.SIGTERM
-        # With a token file (as the program's side names it), every client
-        # authenticates.
-        self.token_file = token_file
+        # With a token file, every client authenticates; the clients name it
+        # as their platform does when it is not the server's.
+        self.token_file = client_token_file or token_file
         if token_file:
             options = ("--token-file", token_file, *options)
         self.process = subprocess.Popen([*launcher, server, "--listen", "127.0.0.1:0", *options],
                                         cwd=plan.directory,
-                                        env=plan.environment, stdin=subprocess.DEVNULL,
+                                        env=environment or plan.environment,
+                                        stdin=subprocess.DEVNULL,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         line = self.process.stdout.readline().decode("utf-8", "replace")
         if not line.startswith("listening on "):
@@ -620,13 +638,30 @@ def remote(options, windows, updating):
     if updating:
         print("a remote run only compares: nothing updated")
         return 0
-    remote_directory = os.path.join(os.path.dirname(options.remote), "remote")
+    # The remote library of the program's build.
+    remote_directory = os.path.join(os.path.dirname(options.program), "remote")
     with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         plan.unix_program = options.program
+        token = remote_token_file(root, options.scenario)
+        server_windows, environment = windows, None
+        if options.server_platform:
+            if os.path.exists(os.path.join(options.scenario, "unprivileged")):
+                print("a run as another user is not run across platforms")
+                return 77
+            server_windows = server_side(options)
+            paths = [plan.trace, plan.work]
+            if server_windows:
+                paths = server_windows.paths(paths)
+            environment = dict(os.environ, **scenario_environment(options.scenario,
+                                                                  server_windows, plan.work,
+                                                                  *paths))
+        client_token = as_named_by(windows, token)
         server = board_server(options.remote, plan,
-                              launcher=windows.launcher if windows else (),
-                              token_file=remote_token_file(root, windows, options.scenario))
+                              launcher=server_windows.launcher if server_windows else (),
+                              token_file=(client_token if server_windows is windows
+                                          else as_named_by(server_windows, token)),
+                              environment=environment, client_token_file=client_token)
         try:
             actual = execute(server.client_plan(plan, remote_directory, windows, root), windows)
         finally:
@@ -644,10 +679,26 @@ def remote(options, windows, updating):
     return 1 if failed else 0
 
 
-def remote_token_file(root, windows, scenario):
+def server_side(options):
+    """The platform differences of a server of the other platform than the
+    program's: a Windows one (windows_run) for a POSIX program, none for a
+    Windows program."""
+    if options.server_platform == "posix":
+        return None
+    server_options = copy.copy(options)
+    server_options.launcher = options.server_launcher
+    server_options.key_feeder = None
+    return windows_run(server_options)
+
+
+def as_named_by(windows, path):
+    """A path as a program of that platform names it."""
+    return windows.path(path) if windows else path
+
+
+def remote_token_file(root, scenario):
     """A private token file in the run's scratch directory, so that every
-    remote run authenticates (under Wine, with the Windows cryptography); its
-    path as the programs of the run name it."""
+    remote run authenticates (under Wine, with the Windows cryptography)."""
     path = os.path.join(root, "token")
     with open(path, "w", encoding="utf-8") as file:
         file.write("%s\n" % os.urandom(32).hex())
@@ -655,7 +706,7 @@ def remote_token_file(root, windows, scenario):
     if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
         # The program runs as nobody: the file is nobody's own, still private.
         os.chown(path, pwd.getpwnam("nobody").pw_uid, grp.getgrnam("nogroup").gr_gid)
-    return windows.path(path) if windows else path
+    return path
 
 
 @contextlib.contextmanager
@@ -685,8 +736,12 @@ def main():
                         help="run with the recording library of this directory in front of the "
                              "simulated one, then replay the recording; compare both runs")
     parser.add_argument("--remote", metavar="KEL_SERVER",
-                        help="run through the remote library beside this board server, the "
-                             "server serving the simulated library")
+                        help="run through the remote library of the program's build and this "
+                             "board server, the server serving the simulated library")
+    parser.add_argument("--server-platform", choices=("posix", "windows"),
+                        help="the --remote server's platform, when it is not the program's")
+    parser.add_argument("--server-launcher", default="",
+                        help="command that starts a Windows server for a POSIX program (wine)")
     options = parser.parse_args()
     # The program runs in a scratch directory: relative paths are taken from here.
     options.program = os.path.abspath(options.program)

@@ -9,6 +9,10 @@ if(NOT CMAKE_CROSSCOMPILING OR NOT KEL_WINE_PROGRAM)
   return()
 endif()
 add_subdirectory(${CMAKE_CURRENT_LIST_DIR} ${CMAKE_BINARY_DIR}/tests/wine)
+# The runs across platforms (a Windows program with a POSIX board server,
+# and the reverse) take the programs, server and libraries of a POSIX build.
+set(KEL_POSIX_BIN "" CACHE PATH
+    "bin/ of a POSIX build of this tree, for the board server runs across platforms")
 if(KEL_E2E_LAUNCHER STREQUAL "")
   set(KEL_E2E_LAUNCHER ${KEL_WINE_PROGRAM} CACHE STRING
       "Command that starts the programs (e.g. wine)" FORCE)
