@@ -26,12 +26,37 @@
 
 namespace {
 
-// The simulated library, beside the server.
 #ifdef _WIN32
 const char *const kLibraryFileName = "KEL.dll";
 #else
 const char *const kLibraryFileName = "libKEL.so";
 #endif
+
+// Where the library served without --library is looked for, from the
+// server's own directory, the first found winning: beside the server (the
+// build tree, the Windows folder); then, as the Linux package lays it out,
+// the operator's library and the simulated one, in the order the programs
+// find theirs.
+const char *const kLibraryFolders[] = {
+    "",
+#ifdef KEL_PACKAGE_OPERATOR_LIBRARY
+    KEL_PACKAGE_OPERATOR_LIBRARY,
+    KEL_PACKAGE_SIMULATED_LIBRARY,
+#endif
+};
+
+std::string defaultLibrary() {
+    const std::string here = platProgramDirectory();
+    for (const char *folder : kLibraryFolders) {
+        const std::string path =
+            platJoinPath(folder[0] == '\0' ? here : platJoinPath(here, folder), kLibraryFileName);
+        if (platCanOpenForReading(path.c_str())) {
+            return path;
+        }
+    }
+    // None there: the refusal names the place beside the server.
+    return platJoinPath(here, kLibraryFileName);
+}
 
 struct Options {
     std::string library;
@@ -66,9 +91,7 @@ bool isLoopback(const std::string &address) {
 
 int serve(const Options &options) {
     ServerSettings settings;
-    settings.libraryPath = options.library.empty()
-                               ? platJoinPath(platProgramDirectory(), kLibraryFileName)
-                               : options.library;
+    settings.libraryPath = options.library.empty() ? defaultLibrary() : options.library;
     settings.recordDirectory = options.record;
     RealLibrary real{};
     std::string problem;

@@ -1,12 +1,13 @@
 # Install rules and the release packages (CPack). Included by the top-level
 # CMakeLists.txt after every target is made.
 #
-# Windows: one flat folder, as an operator unpacks it: the programs, the
-# simulated KEL.dll beside them, the sample files and a read-me; the
-# recording library in recorder/.
-# Linux: bin/ for the programs and plot-sensor-log; lib/kel-board-demos/ for the operator's own
-# libKEL.so, searched first; lib/kel-board-demos/simulated/ for the
-# simulated one, searched next; the samples, the man pages and a read-me
+# Windows: one flat folder, as an operator unpacks it: the programs and the
+# board server, the simulated KEL.dll beside them, the sample files and a
+# read-me; the recording library in recorder/, the remote one in remote/.
+# Linux: bin/ for the programs, the board server and plot-sensor-log;
+# lib/kel-board-demos/ for the operator's own libKEL.so, searched first;
+# lib/kel-board-demos/simulated/ for the simulated one, searched next;
+# recorder/ and remote/ beside it; the samples, the man pages and a read-me
 # under share/.
 
 # The same permissions whatever the umask of the machine that packs.
@@ -19,6 +20,7 @@ if(WIN32)
   set(KEL_INSTALL_PROGRAMS .)
   set(KEL_INSTALL_LIBRARY .)
   set(KEL_INSTALL_RECORDER recorder)
+  set(KEL_INSTALL_REMOTE remote)
   set(KEL_INSTALL_SAMPLES .)
   set(KEL_INSTALL_README .)
   set(KEL_README_SOURCE ${CMAKE_SOURCE_DIR}/packaging/README-windows.txt)
@@ -29,6 +31,7 @@ else()
   set(KEL_INSTALL_OPERATOR_LIBRARY lib/${KEL_PACKAGE_NAME})
   set(KEL_INSTALL_LIBRARY ${KEL_INSTALL_OPERATOR_LIBRARY}/simulated)
   set(KEL_INSTALL_RECORDER ${KEL_INSTALL_OPERATOR_LIBRARY}/recorder)
+  set(KEL_INSTALL_REMOTE ${KEL_INSTALL_OPERATOR_LIBRARY}/remote)
   set(KEL_INSTALL_SAMPLES share/${KEL_PACKAGE_NAME}/examples)
   set(KEL_INSTALL_README share/doc/${KEL_PACKAGE_NAME})
   set(KEL_README_SOURCE ${CMAKE_SOURCE_DIR}/packaging/README-linux.txt)
@@ -40,6 +43,14 @@ else()
   set_target_properties(demo_sgen demo_sensors PROPERTIES
     INSTALL_RPATH "$ORIGIN/../${KEL_INSTALL_OPERATOR_LIBRARY};$ORIGIN/../${KEL_INSTALL_LIBRARY}")
   set_target_properties(KEL PROPERTIES INSTALL_RPATH "")
+  # The board server serves the library the programs would load (it has no
+  # run path: it opens that library by its path).
+  if(TARGET kel_server)
+    set_target_properties(kel_server KEL_remote PROPERTIES INSTALL_RPATH "")
+    target_compile_definitions(kel_server PRIVATE
+      KEL_PACKAGE_OPERATOR_LIBRARY="../${KEL_INSTALL_OPERATOR_LIBRARY}"
+      KEL_PACKAGE_SIMULATED_LIBRARY="../${KEL_INSTALL_LIBRARY}")
+  endif()
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_link_options(demo_sgen PRIVATE LINKER:--enable-new-dtags)
     target_link_options(demo_sensors PRIVATE LINKER:--enable-new-dtags)
@@ -62,6 +73,12 @@ if(TARGET KEL_recorder)
           RUNTIME DESTINATION ${KEL_INSTALL_RECORDER}
           LIBRARY DESTINATION ${KEL_INSTALL_RECORDER})
 endif()
+if(TARGET kel_server)
+  install(TARGETS kel_server RUNTIME DESTINATION ${KEL_INSTALL_PROGRAMS})
+  install(TARGETS KEL_remote
+          RUNTIME DESTINATION ${KEL_INSTALL_REMOTE}
+          LIBRARY DESTINATION ${KEL_INSTALL_REMOTE})
+endif()
 install(FILES
           ${CMAKE_SOURCE_DIR}/examples/demo_sgen.ini
           ${CMAKE_SOURCE_DIR}/examples/demo_sensors.ini
@@ -79,6 +96,10 @@ endif()
 if(WIN32)
   # The read-me points to it for DLLs whose names or convention differ.
   install(FILES ${CMAKE_SOURCE_DIR}/docs/windows.md DESTINATION .)
+  # The server's read-me note points to it for the options, limits and log.
+  if(TARGET kel_server)
+    install(FILES ${CMAKE_SOURCE_DIR}/docs/board-server.md DESTINATION .)
+  endif()
 endif()
 
 # What the Windows read-me says of this build's board library interface.
@@ -100,24 +121,37 @@ elseif(WIN32)
 else()
   set(KEL_PACKAGE_SYSTEM ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
 endif()
-file(READ ${KEL_README_SOURCE} readme)
-if(TARGET KEL_recorder)
-  if(WIN32)
-    file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder-windows.txt recorder_note)
-  else()
-    file(READ ${CMAKE_SOURCE_DIR}/packaging/README-recorder-linux.txt recorder_note)
-  endif()
-  string(APPEND readme "\n${recorder_note}")
+# The read-me, with a note at its end for each further part built: the
+# recording library, the board server.
+if(WIN32)
+  set(note_system windows)
+else()
+  set(note_system linux)
 endif()
+file(READ ${KEL_README_SOURCE} readme)
+set(readme_sources ${KEL_README_SOURCE})
+foreach(part recorder:KEL_recorder server:kel_server)
+  string(REPLACE ":" ";" part ${part})
+  list(GET part 0 note)
+  list(GET part 1 target)
+  if(TARGET ${target})
+    set(note_file ${CMAKE_SOURCE_DIR}/packaging/README-${note}-${note_system}.txt)
+    file(READ ${note_file} note_text)
+    string(APPEND readme "\n${note_text}")
+    list(APPEND readme_sources ${note_file})
+  endif()
+endforeach()
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME} CONTENT "${readme}"
      @ONLY NEWLINE_STYLE ${KEL_README_NEWLINES})
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             ${KEL_README_SOURCE} ${CMAKE_SOURCE_DIR}/packaging/README-recorder-windows.txt
-             ${CMAKE_SOURCE_DIR}/packaging/README-recorder-linux.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme_sources})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME}
         DESTINATION ${KEL_INSTALL_README})
 if(NOT WIN32)
-  foreach(page demo_sgen.1 demo_sensors.1)
+  set(pages demo_sgen.1 demo_sensors.1)
+  if(TARGET kel_server)
+    list(APPEND pages kel_server.1)
+  endif()
+  foreach(page ${pages})
     configure_file(${CMAKE_SOURCE_DIR}/packaging/man/${page} ${CMAKE_BINARY_DIR}/packaging/${page}
                    @ONLY)
     install(FILES ${CMAKE_BINARY_DIR}/packaging/${page} DESTINATION share/man/man1)
@@ -139,10 +173,13 @@ else()
   set(CPACK_GENERATOR TGZ DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11)")
+  # libssl3 holds libcrypto, which the board server and the remote library
+  # authenticate with.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libssl3 (>= 3.0.0)")
   # Only plot-sensor-log needs them.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3, python3-matplotlib")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "demo_sgen lists the boards and programs the synthesizer of each; demo_sensors\nprints the board's temperature and voltages. Both run on the simulated board\nlibrary shipped here until the vendor's libKEL.so is put in its place.")
+      "demo_sgen lists the boards and programs the synthesizer of each; demo_sensors\nprints the board's temperature and voltages. Both run on the simulated board\nlibrary shipped here until the vendor's libKEL.so is put in its place.\nkel_server shares one board library with programs on this host and others.")
 endif()
 include(CPack)

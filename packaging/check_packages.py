@@ -3,8 +3,9 @@
 one: what they hold and with which permissions, what the Windows programs
 import and the simulated KEL.dll exports, that the 64-bit ZIP (under Wine),
 the Linux archive and the Debian package's tree print the documentation's sample
-runs with the files they ship, and that an operator's own libKEL.so wins
-over the simulated one where the read-me says.
+runs with the files they ship, directly and through their board server and
+remote library, and that an operator's own libKEL.so wins over the
+simulated one where the read-me says, for the programs and the server.
 
 Called by packaging/build-and-check-packages, which builds the packages and
 gives this a scratch directory and a Wine prefix of its own.
@@ -14,6 +15,7 @@ import io
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tarfile
@@ -42,12 +44,17 @@ def program_calls(program):
 
 PROGRAMS = ("demo_sgen.exe", "demo_sensors.exe")
 SYSTEM_DLLS = {"kernel32.dll", "msvcrt.dll"}
+# The server and the remote library also use sockets, the system's
+# cryptography and, for a token file's access list, the security API.
+NETWORK_DLLS = SYSTEM_DLLS | {"ws2_32.dll", "bcrypt.dll", "advapi32.dll"}
 WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
                  "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini", "windows.md",
-                 "soak/kel.ini", "soak/demo_sensors.ini"}
+                 "soak/kel.ini", "soak/demo_sensors.ini", "kel_server.exe", "remote/KEL.dll",
+                 "board-server.md"}
 SAMPLES = "share/kel-board-demos/examples"
-LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors", "bin/plot-sensor-log",
-               "lib/kel-board-demos/simulated/libKEL.so",
+LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors", "bin/plot-sensor-log", "bin/kel_server",
+               "lib/kel-board-demos/simulated/libKEL.so", "lib/kel-board-demos/remote/libKEL.so",
+               "share/man/man1/kel_server.1",
                SAMPLES + "/demo_sgen.ini", SAMPLES + "/demo_sensors.ini",
                SAMPLES + "/kel_sgen.ini", SAMPLES + "/soak/kel.ini",
                SAMPLES + "/soak/demo_sensors.ini", "share/doc/kel-board-demos/README",
@@ -184,11 +191,17 @@ def check_windows_zip(path, kind, work, checkout, wine):
         check(kel == decorated(program_calls(program)), "%s: %s imports from KEL.dll %s" % (kind, program, sorted(kel)))
         others = {dll.lower() for dll in imports}
         check(others <= SYSTEM_DLLS, "%s: %s imports %s" % (kind, program, sorted(others)))
-    for library in sorted(present & {"KEL.dll", "recorder/KEL.dll"}):
+    libraries = {"KEL.dll", "recorder/KEL.dll", "remote/KEL.dll"}
+    for library in sorted(present & libraries):
         form, _, exports = pe_tables(objdump, os.path.join(folder, library))
         check(form == form_wanted, "%s: %s is %s" % (kind, library, form))
         check(exports == names, "%s: %s exports %s" % (kind, library, sorted(exports)))
-    for binary in sorted(present & (set(PROGRAMS) | {"KEL.dll", "recorder/KEL.dll"})):
+    for binary in sorted(present & {"kel_server.exe", "remote/KEL.dll"}):
+        form, imports, _ = pe_tables(objdump, os.path.join(folder, binary))
+        check(form == form_wanted, "%s: %s is %s" % (kind, binary, form))
+        others = {dll.lower() for dll in imports}
+        check(others <= NETWORK_DLLS, "%s: %s imports %s" % (kind, binary, sorted(others)))
+    for binary in sorted(present & (set(PROGRAMS) | libraries | {"kel_server.exe"})):
         carries_version(kind, os.path.join(folder, binary), wide=True)
     if len(failures) == failed_before:
         print("ok: %s: files, %s, imports and exports (%s names)"
@@ -198,6 +211,13 @@ def check_windows_zip(path, kind, work, checkout, wine):
                     documented_sample(checkout, "demo_sgen"))
         compare_run(kind + " demo_sensors.exe", [wine, "demo_sensors.exe"], folder,
                     documented_sample(checkout, "demo_sensors"), encoding="cp1251")
+        # As the read-me says: the server in the folder, the program copied
+        # into remote\ beside the remote library.
+        shutil.copy(os.path.join(folder, "demo_sgen.exe"), os.path.join(folder, "remote"))
+        through_server(kind + " remote\\demo_sgen.exe -q through kel_server.exe",
+                       [wine, "kel_server.exe", "--listen", "127.0.0.1:0"], None,
+                       [wine, "remote\\demo_sgen.exe", "-q"], None, folder,
+                       documented_sample(checkout, "demo_sgen"), signal.SIGINT)
 
 
 def check_vendor_build(form, dll, programs):
@@ -219,6 +239,47 @@ def check_vendor_build(form, dll, programs):
     if len(failures) == failed_before:
         print("ok: programs linked for a stdcall KEL.dll with %s names import only its exports"
               % form)
+
+
+def start_server(command, cwd, env):
+    """A board server of a package on a port the system chooses; its
+    process and address, read from its "listening on" line."""
+    server = subprocess.Popen(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    line = server.stdout.readline().decode("utf-8", "replace")
+    return server, line[len("listening on "):].strip() if line.startswith("listening on ") else None
+
+
+def stop_server(server, stop_signal):
+    """Ends a server as an operator does; its status and log."""
+    server.send_signal(stop_signal)
+    try:
+        _, log = server.communicate(timeout=TIMEOUT_SECONDS)
+    except subprocess.TimeoutExpired:
+        server.kill()
+        _, log = server.communicate()
+    return server.returncode, log.decode("utf-8", "replace")
+
+
+def through_server(label, server_command, server_env, program, program_env, cwd, expected,
+                   stop_signal):
+    """The program's documented run through the package's board server and
+    remote library (program_env, or the program's place, finds the remote
+    library first); the server's log."""
+    server, address = start_server(server_command, cwd, server_env)
+    if not check(address is not None, "%s: the server did not start" % label):
+        print("  " + stop_server(server, signal.SIGKILL)[1])
+        return ""
+    try:
+        compare_run(label, program, cwd, expected,
+                    dict(program_env or os.environ, KEL_SERVER=address))
+    finally:
+        status, log = stop_server(server, stop_signal)
+    check(status == 0, "%s: the server ended with status %s:\n%s" % (label, status, log))
+    # Else the program found the simulated library, which prints the same.
+    check(re.search(r'client 1 \("demo_sgen(\.exe)?\[\d+\]", 127\.0\.0\.1\) arrived', log),
+          "%s: the program never reached the server:\n%s" % (label, log))
+    return log
 
 
 # ---- Linux ------------------------------------------------------------------
@@ -265,12 +326,13 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
         runpath, has_rpath = runpath_of(os.path.join(prefix, "bin", program))
         check(runpath == RUNPATH and not has_rpath,
               "%s: %s run path %s, rpath %s" % (label, program, runpath, has_rpath))
-    for binary in sorted(present & {"bin/demo_sgen", "bin/demo_sensors",
+    for binary in sorted(present & {"bin/demo_sgen", "bin/demo_sensors", "bin/kel_server",
                                     OPERATOR_LIBRARY + "/simulated/libKEL.so",
-                                    OPERATOR_LIBRARY + "/recorder/libKEL.so"}):
+                                    OPERATOR_LIBRARY + "/recorder/libKEL.so",
+                                    OPERATOR_LIBRARY + "/remote/libKEL.so"}):
         carries_version(label, os.path.join(prefix, binary), wide=False)
     for page in ("share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1",
-                 "share/doc/kel-board-demos/README"):
+                 "share/man/man1/kel_server.1", "share/doc/kel-board-demos/README"):
         with open(os.path.join(prefix, page), encoding="utf-8") as text:
             head = text.read(300)
         check("%s %s" % (PRODUCT, VERSION) in head or ("programs %s " % VERSION) in head,
@@ -287,8 +349,23 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
     check(status == 0 and out.startswith("usage: plot-sensor-log"),
           "%s: bin/plot-sensor-log --help: status %d, %s" % (label, status, err))
 
+    # The documented run through the package's server and remote library;
+    # the server serves the simulated library when nothing else is there.
+    server = [os.path.join(prefix, "bin", "kel_server"), "--listen", "127.0.0.1:0"]
+    remote = dict(env, LD_LIBRARY_PATH=os.path.join(prefix, OPERATOR_LIBRARY, "remote"))
+    log = through_server(label + " bin/demo_sgen -q through bin/kel_server", server, env, sgen,
+                         remote, samples, documented_sample(checkout, "demo_sgen"),
+                         signal.SIGTERM)
+    # As the server names its directory (links resolved).
+    library_folder = os.path.join(os.path.realpath(prefix), "bin", "..", OPERATOR_LIBRARY)
+    simulated = os.path.join(library_folder, "simulated", "libKEL.so")
+    check("serving the board library %s\n" % simulated in log,
+          "%s: bin/kel_server serves another library than the simulated one:\n%s"
+          % (label, log))
+
     # Which libKEL.so the programs load: the operator's by LD_LIBRARY_PATH,
-    # then the one put in lib/kel-board-demos/, else the simulated one.
+    # then the one put in lib/kel-board-demos/, else the simulated one. The
+    # server serves the one put there too.
     marker = "stand-in board library\n"
     named = dict(env, LD_LIBRARY_PATH=os.path.dirname(stand_in))
     check(run(sgen, samples, named)[1].startswith(marker),
@@ -297,10 +374,15 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
     shutil.copy(stand_in, placed)
     check(run(sgen, samples, env)[1].startswith(marker),
           "%s: a libKEL.so in %s/ is not used" % (label, OPERATOR_LIBRARY))
+    log = stop_server(start_server(server, samples, env)[0], signal.SIGTERM)[1]
+    operators = os.path.join(library_folder, "libKEL.so")
+    check("serving the board library %s\n" % operators in log,
+          "%s: bin/kel_server does not serve a libKEL.so in %s/:\n%s"
+          % (label, OPERATOR_LIBRARY, log))
     os.remove(placed)
     check(not run(sgen, samples, env)[1].startswith(marker),
           "%s: the stand-in is used when nothing names it" % label)
-    print("ok: %s: files, modes, run path, library search order" % label)
+    print("ok: %s: files, modes, run path, library search order, the board server" % label)
 
 
 def check_linux_archive(path, work, checkout, stand_in):
@@ -316,7 +398,8 @@ def check_debian_package(path, work, checkout, stand_in):
     fields = subprocess.run(["dpkg-deb", "--field", path, "Package", "Architecture", "Depends"],
                             stdout=subprocess.PIPE, check=True,
                             universal_newlines=True).stdout
-    check("Package: kel-board-demos" in fields and "Depends: libc6" in fields,
+    check("Package: kel-board-demos" in fields and "Depends: libc6" in fields
+          and "libssl3" in fields,
           "Debian package fields:\n" + fields)
     data = subprocess.run(["dpkg-deb", "--fsys-tarfile", path], stdout=subprocess.PIPE,
                           check=True).stdout
