@@ -51,6 +51,12 @@ char platPathSeparator(void);
 // directory gives the name alone.
 std::string platJoinPath(const std::string &directory, const char *fileName);
 
+// True when path names something that is there but is no file on disk: a
+// FIFO, socket or device (on Windows a pipe, console or device name).
+// Opening one for reading or writing may wait for a peer, and none keeps
+// what is written to it. Never waits itself.
+bool platIsSpecialFile(const char *path);
+
 // Opens a regular file for appending bytes as they are, creating it when it
 // is missing; null when it cannot be opened or is no regular file (a FIFO
 // would make the program wait for a reader, a device is no log).

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "environment_file.h"
+#include "filesystem.h"
 #include "process_facts.h"
 #include "recording_head.h"
 #include "recording_text.h"
@@ -43,6 +44,14 @@ bool refusedTarget(const std::string &recording, const std::string &library, std
          platSameFile(recording.c_str(), recorder.c_str()))) {
         *problem = "KEL_RECORD names the board library or the recorder ('" + recording +
                    "'): name a new file to record to";
+        return true;
+    }
+    // Opening a FIFO waits for its other end: the program would hang at
+    // its first call.
+    if (platIsSpecialFile(recording.c_str())) {
+        *problem = "'" + recording +
+                   "' is a FIFO, socket or device, which keeps no recording: name a new file to "
+                   "record to";
         return true;
     }
     FILE *existing = platOpenFile(recording.c_str(), "rb");

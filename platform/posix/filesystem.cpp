@@ -32,6 +32,12 @@ bool isRegularFile(const std::string &path) {
 
 bool platIsPathSeparator(char c) { return c == '/'; }
 
+bool platIsSpecialFile(const char *path) {
+    struct stat info;
+    return path != nullptr && stat(path, &info) == 0 && !S_ISREG(info.st_mode) &&
+           !S_ISDIR(info.st_mode);
+}
+
 char platPathSeparator(void) { return '/'; }
 
 FILE *platOpenAppendFile(const char *path) {

@@ -15,6 +15,23 @@ bool platIsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 char platPathSeparator(void) { return '\\'; }
 
+bool platIsSpecialFile(const char *path) {
+    if (path == nullptr || *path == '\0') {
+        return false;
+    }
+    // No access asked, so nothing is read or written; the type is the
+    // handle's.
+    const HANDLE handle =
+        CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool special = GetFileType(handle) != FILE_TYPE_DISK;
+    CloseHandle(handle);
+    return special;
+}
+
 FILE *platOpenAppendFile(const char *path) {
     if (path == nullptr || *path == '\0') {
         return nullptr;

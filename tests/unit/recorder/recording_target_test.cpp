@@ -5,6 +5,8 @@
 
 #include <stdint.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -25,6 +27,8 @@ std::string contentOf(const fs::path &path) {
     text << file.rdbuf();
     return text.str();
 }
+
+const int32_t kRecordingUnusable = static_cast<int32_t>(0xC0000110u);
 
 class RecorderTarget : public InTempDirectory {
 protected:
@@ -50,6 +54,17 @@ protected:
         *said = ::testing::internal::GetCapturedStderr();
         return result;
     }
+    // A special file as KEL_RECORD: refused at the first call, never waited
+    // on (a regression is ended by the alarm instead of hanging the suite).
+    void expectRefusedAtOnce(const fs::path &target) {
+        std::string said;
+        alarm(60);
+        EXPECT_EQ(startSession(target, &said), kRecordingUnusable);
+        alarm(0);
+        EXPECT_EQ(said, "KEL recorder: '" + target.string() +
+                            "' is a FIFO, socket or device, which keeps no recording: name a "
+                            "new file to record to\n");
+    }
     fs::path recorder() const { return directory_ / "recorder" / "libKEL.so"; }
     fs::path library() const { return directory_ / "board" / "libKEL.so"; }
     void SetUp() override {
@@ -58,8 +73,6 @@ protected:
         fs::create_directory(directory_ / "board");
     }
 };
-
-const int32_t kRecordingUnusable = static_cast<int32_t>(0xC0000110u);
 
 // Fault guarded: KEL_RECORD naming the board library truncated it while it
 // was mapped: the program died with SIGBUS and the vendor's library was
@@ -92,6 +105,15 @@ TEST_F(RecorderTarget, OnlyARecordingIsWrittenOver) {
                         "' exists and is not a recording: it is left as it is; name a new file "
                         "to record to, or remove it\n");
 }
+
+// Fault guarded: KEL_RECORD naming a FIFO held the program at its first
+// call for ever, waiting for the FIFO's other end.
+TEST_F(RecorderTarget, AFifoIsRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo((directory_ / "fifo").c_str(), 0600), 0);
+    expectRefusedAtOnce(directory_ / "fifo");
+}
+
+TEST_F(RecorderTarget, ADeviceIsRefused) { expectRefusedAtOnce("/dev/null"); }
 
 // A recording says what it is: program, command line, directory, recorder
 // version, the library with its size, the system and the time.
