@@ -45,6 +45,24 @@ TEST_F(Filesystem, OnlyFilesCanBeOpenedForReading) {
 #endif
 }
 
+// Files on disk and directories are not special, nor is what is not there;
+// a device is, and a FIFO, whose opening would wait for its other end.
+TEST_F(Filesystem, SpecialFilesAreToldFromFilesOnDisk) {
+    write("present.kelrec", "");
+    fs::create_directory("folder");
+    EXPECT_FALSE(platIsSpecialFile("present.kelrec"));
+    EXPECT_FALSE(platIsSpecialFile("folder"));
+    EXPECT_FALSE(platIsSpecialFile("absent.kelrec"));
+    EXPECT_FALSE(platIsSpecialFile(""));
+#if defined(_WIN32)
+    EXPECT_TRUE(platIsSpecialFile("NUL"));
+#else
+    ASSERT_EQ(mkfifo("fifo.kelrec", 0600), 0);
+    EXPECT_TRUE(platIsSpecialFile("fifo.kelrec"));
+    EXPECT_TRUE(platIsSpecialFile("/dev/null"));
+#endif
+}
+
 TEST_F(Filesystem, SearchFindsAFileInTheCurrentDirectory) {
     const std::string name =
         "kel-search-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".ini";
