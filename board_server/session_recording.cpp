@@ -4,8 +4,15 @@
 #include <string.h>
 
 #include "call_shapes.h"
-#include "environment_file.h"
+#include "filesystem.h"
 #include "recording_text.h"
+
+namespace {
+
+// How many recordings of one client number a directory may hold.
+const unsigned kMostCopies = 1000;
+
+} // namespace
 
 SessionRecording::~SessionRecording() {
     if (file_ != nullptr) {
@@ -16,8 +23,17 @@ SessionRecording::~SessionRecording() {
 bool SessionRecording::start(const std::string &directory, unsigned client,
                              const std::string &clientName, const std::string &library,
                              std::string *problem) {
-    fileName_ = directory + "/client-" + std::to_string(client) + ".kelrec";
-    file_ = platOpenFile(fileName_.c_str(), "wb");
+    // Never over a file that is there, such as the recording of an earlier
+    // run's client of the same number: client-N.kelrec, else the first free
+    // of client-N-2.kelrec, client-N-3.kelrec...
+    const std::string stem = directory + "/client-" + std::to_string(client);
+    for (unsigned copy = 1; copy <= kMostCopies; ++copy) {
+        fileName_ = stem + (copy == 1 ? "" : "-" + std::to_string(copy)) + ".kelrec";
+        file_ = platOpenNewFile(fileName_.c_str());
+        if (file_ != nullptr || errno != EEXIST) {
+            break;
+        }
+    }
     const std::string header = rec::recordingHeader() + "# board library: " + library +
                                "\n# client " + std::to_string(client) + ": " +
                                rec::quotedText(clientName.c_str(), clientName.size()) + "\n";

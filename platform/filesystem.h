@@ -57,6 +57,11 @@ std::string platJoinPath(const std::string &directory, const char *fileName);
 // what is written to it. Never waits itself.
 bool platIsSpecialFile(const char *path);
 
+// Creates a file that is not there yet and opens it for writing bytes as
+// they are; null when it cannot, with errno EEXIST when something of that
+// name is there already (it is left as it is).
+FILE *platOpenNewFile(const char *path);
+
 // Opens a regular file for appending bytes as they are, creating it when it
 // is missing; null when it cannot be opened or is no regular file (a FIFO
 // would make the program wait for a reader, a device is no log).

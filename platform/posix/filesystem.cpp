@@ -40,6 +40,23 @@ bool platIsSpecialFile(const char *path) {
 
 char platPathSeparator(void) { return '/'; }
 
+FILE *platOpenNewFile(const char *path) {
+    if (path == nullptr || *path == '\0') {
+        errno = ENOENT;
+        return nullptr;
+    }
+    // O_EXCL: a file, link or FIFO of that name fails with EEXIST.
+    const int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    FILE *file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        close(descriptor);
+    }
+    return file;
+}
+
 FILE *platOpenAppendFile(const char *path) {
     if (path == nullptr || *path == '\0') {
         return nullptr;

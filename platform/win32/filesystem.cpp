@@ -1,5 +1,6 @@
 #include "../filesystem.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -30,6 +31,33 @@ bool platIsSpecialFile(const char *path) {
     const bool special = GetFileType(handle) != FILE_TYPE_DISK;
     CloseHandle(handle);
     return special;
+}
+
+FILE *platOpenNewFile(const char *path) {
+    if (path == nullptr || *path == '\0') {
+        errno = ENOENT;
+        return nullptr;
+    }
+    // CREATE_NEW fails when anything of that name is there.
+    const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        errno = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST
+                : error == ERROR_ACCESS_DENIED                              ? EACCES
+                                                                            : ENOENT;
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), 0);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE *file = _fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        _close(descriptor); // closes the handle too
+    }
+    return file;
 }
 
 FILE *platOpenAppendFile(const char *path) {

@@ -206,6 +206,17 @@ def recordings_per_client(binaries, root):
         again, _ = share.run(program, *arguments, keys=keys, environment=replay)
         check(again.returncode == 0 and again.stdout == live.stdout and not again.stderr,
               f"{program} replayed from {recording} ran otherwise:\n{again.stderr.decode()}")
+    # Regression: a server started again on the same directory wrote its
+    # first client's recording over the earlier run's client-1.kelrec.
+    earlier = open(os.path.join(recordings, "client-1.kelrec"), "rb").read()
+    share = sharing(binaries, os.path.join(root, "again"), "--record", recordings)
+    share.run("demo_sgen", "-q")
+    log = share.stop()
+    check(open(os.path.join(recordings, "client-1.kelrec"), "rb").read() == earlier,
+          "a new run wrote over an earlier run's recording")
+    check(f"recorded to {recordings}/client-1-2.kelrec" in log
+          and os.path.exists(os.path.join(recordings, "client-1-2.kelrec")),
+          f"the new run's recording is not beside the earlier one:\n{log}")
 
 
 def unreachable_servers(binaries, root):

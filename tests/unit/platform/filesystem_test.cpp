@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <string.h>
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -99,6 +100,28 @@ TEST(JoinPath, OneSeparatorBetweenDirectoryAndName) {
 }
 
 using AppendFile = InTempDirectory;
+
+// A new file is made only where nothing is: what is there stays, and the
+// caller learns why (EEXIST) to pick another name.
+TEST_F(AppendFile, ANewFileIsNeverMadeOverWhatIsThere) {
+    FILE *created = platOpenNewFile("client-1.kelrec");
+    ASSERT_NE(created, nullptr);
+    fputs("earlier\n", created);
+    fclose(created);
+    fs::create_directory("folder.kelrec");
+    for (const char *taken : {"client-1.kelrec", "folder.kelrec"}) {
+        errno = 0;
+        EXPECT_EQ(platOpenNewFile(taken), nullptr) << taken;
+        EXPECT_EQ(errno, EEXIST) << taken;
+    }
+    std::ifstream read("client-1.kelrec", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(read)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "earlier\n");
+    errno = 0;
+    EXPECT_EQ(platOpenNewFile("missing/client-1.kelrec"), nullptr);
+    EXPECT_NE(errno, EEXIST);
+}
 
 TEST_F(AppendFile, CreatesOrAppendsToARegularFileOnly) {
     FILE *created = platOpenAppendFile("log.csv");
