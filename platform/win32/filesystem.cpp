@@ -12,6 +12,25 @@
 // The Windows calls already follow the size convention of filesystem.h: the
 // length on success, the size needed (NUL included) when it does not fit.
 
+namespace {
+
+// A C stream over an open file handle, which it then owns; null (the handle
+// closed) when the runtime cannot make one.
+FILE *streamOf(HANDLE handle, int flags, const char *mode) {
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE *file = _fdopen(descriptor, mode);
+    if (file == nullptr) {
+        _close(descriptor); // closes the handle too
+    }
+    return file;
+}
+
+} // namespace
+
 bool platIsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 char platPathSeparator(void) { return '\\'; }
@@ -48,16 +67,7 @@ FILE *platOpenNewFile(const char *path) {
                                                                             : ENOENT;
         return nullptr;
     }
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), 0);
-    if (descriptor < 0) {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    FILE *file = _fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        _close(descriptor); // closes the handle too
-    }
-    return file;
+    return streamOf(handle, 0, "wb");
 }
 
 FILE *platOpenAppendFile(const char *path) {
@@ -76,16 +86,7 @@ FILE *platOpenAppendFile(const char *path) {
         CloseHandle(handle);
         return nullptr;
     }
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND);
-    if (descriptor < 0) {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    FILE *file = _fdopen(descriptor, "ab");
-    if (file == nullptr) {
-        _close(descriptor); // closes the handle too
-    }
-    return file;
+    return streamOf(handle, _O_APPEND, "ab");
 }
 
 uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
