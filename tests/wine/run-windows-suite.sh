@@ -53,13 +53,17 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 # messages out of the tests' output. Wine may lose this start as it may lose
 # any (see docs/windows.md): it is tried three times. A lost first start
 # leaves the prefix half made (no C:\windows), which no later start repairs:
-# the suite's own prefix is then made anew, under a new server.
+# the suite's own prefix is then made anew, under a new server. A prefix
+# that KEL_WINEPREFIX names is the caller's, and is never removed.
 for attempt in 1 2 3; do
   if wineboot -i >/dev/null 2>&1 && [ -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     break
   elif [ "$attempt" -eq 3 ]; then
     echo "run-windows-suite: wineboot -i failed three times in $WINEPREFIX" >&2
     exit 1
+  elif [ -n "${KEL_WINEPREFIX:-}" ]; then
+    echo "run-windows-suite: wineboot -i failed in $WINEPREFIX; trying again" >&2
+    continue
   fi
   echo "run-windows-suite: wineboot -i failed; making $WINEPREFIX anew" >&2
   wineserver -k 2>/dev/null || true
