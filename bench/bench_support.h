@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // What both benchmarks need: a scratch working directory and a way to send
 // the programs' output nowhere while they are timed.
 #ifndef BENCH_BENCH_SUPPORT_H

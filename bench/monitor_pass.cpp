@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The cost of one demo_sensors polling pass beyond its one-second sleep:
 // every sensor read through the simulated library and the table printed.
 #include <benchmark/benchmark.h>

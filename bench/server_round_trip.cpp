@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The board server on loopback: one control call through it (median and
 // 99th percentile) beside a raw socket round trip of the same sizes, the
 // floor no server can go under; and calls per second with 1, 8 and 50

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The cost of a whole demo_sgen run in quiet mode over ten simulated boards:
 // library start, every board described, opened, its synthesizer captured,
 // clocked and programmed, and everything given back.

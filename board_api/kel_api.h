@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* The board library's calling contract: entry points, handles, statuses,
  * capture modes and the records both programs read. The vendor library and
  * the project's simulated one are built against this header, so its layout

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* Control codes and records of the synthesizer service BASEDDS0. */
 #ifndef KEL_BASEDDS_H
 #define KEL_BASEDDS_H

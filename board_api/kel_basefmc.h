@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* Control codes and records of the base module service BASEFMC0:
  * the clock switch that feeds the synthesizer and the clock-out. */
 #ifndef KEL_BASEFMC_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* Every control code of every service: its name, as the codes' own macros
  * spell it, and the record it takes, field by field. Control codes are
  * numbered per service, so the service's name is part of the question. One

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* Every entry point of the board library, once. KEL_ENTRY_POINTS(X) calls
  * X(name, returnType, parameters, arguments) for each in the contract's
  * order: the C function is KEL_<name>; `parameters` is its parenthesised

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* The failure mask of control-call statuses, and the status words the
  * programs name when a control call fails. */
 #ifndef KEL_STATUS_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 /* Control codes and records of the system-monitor service SYSMON0.
  * The codes share numbers with BASEFMC0: codes are numbered per service. */
 #ifndef KEL_SYSMON_H

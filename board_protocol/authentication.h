@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The authentication step between hello and welcome, for a server that holds
 // a token: each side proves it holds the same token without sending it.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The frames arriving on one connection, taken from the bytes as they come.
 #ifndef BOARD_PROTOCOL_FRAME_SOURCE_H
 #define BOARD_PROTOCOL_FRAME_SOURCE_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Reading and writing the protocol's messages (protocol.h). The readers are
 // pure functions over bytes: whatever a peer sends, they take a whole,
 // well-formed message or say what is wrong, and never allocate more than

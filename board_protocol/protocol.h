@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The board server's protocol: what a remote board library and the server
 // say to each other over one stream connection.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Statuses the remote board library and the board server give beyond the
 // board library's own: failures under the status mask and negative as
 // handles.

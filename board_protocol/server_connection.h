@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // A client's connection to the board server: connecting and greeting, then
 // one call at a time carried there and its answer back. Every wait has a
 // deadline. Used by the remote board library, and by the tests and the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // One board library shared by every client of the server. The library is
 // started by the first client's KEL_init and shut down after the last
 // client's KEL_cleanup or departure; a client may use only the handles it

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // One client of the board server, from its greeting to its departure: each
 // call read, checked, served and answered in order, and whatever the client
 // still holds given back when it goes, however it goes.

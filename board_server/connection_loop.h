@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The server's connections: each accepted one served by a thread of its
 // own, at most kMaxClients at a time, kMaxClientsPerAddress from one address
 // and kMaxUnauthenticated not yet welcomed; an address that failed

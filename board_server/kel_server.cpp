@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // kel_server [--library PATH] [--listen ADDRESS:PORT] [--record DIR] [--token-file FILE]
 //
 // Serves one board library to any number of programs that use the remote

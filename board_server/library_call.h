@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Making a call that arrived over the wire on the board library the server
 // loaded: each argument from the call's values, each buffer a copy of the
 // caller's bytes the library reads and writes.

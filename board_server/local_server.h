@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // A board server inside the calling process, listening on loopback on a
 // port the system chooses: for the tests and the benchmark, which play its
 // clients from threads of the same process.

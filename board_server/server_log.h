@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The server's log on standard error: arrivals, departures, what was given
 // back. A line is queued and written by a thread of its own, so a reader
 // that takes the output slowly, or not at all, never holds the server up;

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // --record DIR: one recording per client session, in the recording format
 // the recorder writes, so that each program's calls can be read apart (and
 // replayed). A comment line names the client.

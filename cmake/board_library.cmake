@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Every board library built here (simulated, recording, remote) is a KEL of
 # its own: the same file name and SONAME as the vendor's (libKEL.so,
 # KEL.dll), only the 13 entry points exported, and the project's version.

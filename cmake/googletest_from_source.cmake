@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # GoogleTest for a target that has no installed build of it (a MinGW cross
 # build, a Visual Studio machine): the installed package when there is one,
 # otherwise built here from its sources.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Shared part of the MinGW-w64 cross toolchain files: the caller sets
 # KEL_MINGW_TRIPLE and CMAKE_SYSTEM_PROCESSOR first.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Cross build for 64-bit Windows with the MinGW-w64 compilers of a Linux
 # host (Debian: g++-mingw-w64-x86-64). Tests run through Wine when present.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Run by CPack on its staging tree before it packs (CPACK_PRE_BUILD_SCRIPTS):
 # every directory 755, whatever the umask of the machine that packs. CPack
 # makes the package's top directories itself, with the umask's modes, and

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Install rules and the release packages (CPack). Included by the top-level
 # CMakeLists.txt after every target is made.
 #

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # The project's one version (project() in the top-level CMakeLists.txt),
 # carried by every program and library built here, so that a file found on
 # an operator's machine tells which release it came from:

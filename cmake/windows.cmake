@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Settings that only Windows builds need. Included by the top-level
 # CMakeLists.txt before any target is made.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Number conversions of option-file values, the same on every platform.
 #ifndef COMMON_DECIMAL_TEXT_H
 #define COMMON_DECIMAL_TEXT_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Board and unit numbers as operators type them on either program's
 // command line.
 #ifndef COMMON_LID_TEXT_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The longest path either program handles, and the one-line refusal of a
 // longer one on standard error, worded alike in both programs.
 #ifndef COMMON_PATH_LIMIT_H

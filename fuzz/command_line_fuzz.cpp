@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary argument lists (NUL-separated in the input) to demo_sgen's
 // command-line parser and LID conversion.
 #include <stddef.h>

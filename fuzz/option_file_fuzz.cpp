@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary file contents to the INI lookup with every option key of
 // demo_sgen, then converts each value as the option file does.
 #include <stddef.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to the recording parser. A recording it accepts is
 // written back call by call, and that text must read back as the same.
 #include <stddef.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary readings, nominals and flags (NaN, infinities, denormals
 // and all) to demo_sensors' row choice and report table.
 #include <math.h>

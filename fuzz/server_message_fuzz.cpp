@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the board server's message reader, as a
 // connection would bring them: frame after frame, each read as the message
 // its kind says, the authentication's messages among them. The reader must take only whole frames

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sensors' command line: the options its usage text lists, each one
 // argument with its value attached: -lid<lid>, -pu<puid>, -keldir<dir> and
 // -f<file>. Any other argument is ignored, as it always was.

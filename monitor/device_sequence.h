@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The device sequence: the board -lid names (or the first listed), the
 // firmware check of the unit -pu names (or the first), SYSMON0 capture,
 // the polling loop, then everything given back.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sensors' option file: five flags and the readings log of section
 // "Option", in the file -f names or found along the search path (program
 // directory, current directory, PATH).

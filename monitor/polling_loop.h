@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The polling loop: nominal voltages once, then the enabled sensors on
 // every pass, each pass printed as a table.
 #ifndef MONITOR_POLLING_LOOP_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sensors' program-wide values: the monitor flags read at start, the
 // board and the handles the device sequence took, and the readings the
 // polling loop stores for the report table.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The readings log: with LogFile set, every table the monitor prints is
 // also one CSV row appended to that file, written and flushed at once, so
 // that a run ended any way keeps every row:

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The report table: board line, temperature line and the voltage rows with
 // their deviation from nominal, 5 % or more marked as an error.
 #ifndef MONITOR_SENSOR_TABLE_H

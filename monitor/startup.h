@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sensors' entry flow: locale, help request, flags, library start,
 // the device sequence and the closing key wait that ends every run.
 #ifndef MONITOR_STARTUP_H

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 """Checks the release packages in one directory, each unpacked into an empty
 one: what they hold and with which permissions, what the Windows programs
 import and the simulated KEL.dll exports, that the 64-bit ZIP (under Wine),

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // A stand-in for an operator's own board library: it says it was loaded and
 // refuses to start, so a package check sees which libKEL.so a program found.
 #include "kel_entry_points.h"

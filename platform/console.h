@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Console keyboard and screen.
 //
 // A key is read raw and without echo when standard input is a console. When

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Files that an environment variable names: the recorder's recording and
 // real library, the simulated library's replay and trace files. On Windows
 // the variable is read in UTF-16 and kept as UTF-8, and the file is opened

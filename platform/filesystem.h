@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Current directory, file probe and search along the standard search path.
 #ifndef PLATFORM_FILESYSTEM_H
 #define PLATFORM_FILESYSTEM_H

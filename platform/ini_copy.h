@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Copying a value into the caller's buffer as every INI reader here does:
 // cut to the buffer size less one and always terminated.
 #ifndef PLATFORM_INI_COPY_H

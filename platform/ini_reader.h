@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Reading values from an initialisation file, with the results of the
 // Windows profile reader: section and key matched without regard to case,
 // the default text when the file, section or key is missing, the value cut

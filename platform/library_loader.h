@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Loading a shared library by path and finding its entry points.
 #ifndef PLATFORM_LIBRARY_LOADER_H
 #define PLATFORM_LIBRARY_LOADER_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Joining paths, the same on every platform once the separators are known.
 #include "filesystem.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Whether a file that holds a secret (the board server's token) is kept
 // from others. Linked with the cryptography (platform_crypto), only into the
 // board server, the remote board library and their tests.

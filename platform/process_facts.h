@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // What the recorder writes at the head of a recording about where it was
 // made (the program, its command line and directory, the system), and the
 // file identities it checks before it writes anything. Paths and texts are

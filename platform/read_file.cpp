@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Reading a whole file, the same on every platform once it is open.
 #include <errno.h>
 #include <string.h>

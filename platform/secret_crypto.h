@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The system's cryptography for the board server's authentication: random
 // bytes, HMAC-SHA256 and a comparison whose time does not depend on where
 // two byte strings differ. On POSIX OpenSSL's libcrypto, on Windows CNG.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Stream sockets for the board server and the remote board library: every
 // wait has a timeout in milliseconds, nothing raises a signal, and a peer
 // that went away reads as the end of the stream. The address is a host

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 #include "socket_link.h"
 
 bool platSplitAddress(const std::string &text, std::string *address, uint16_t *port) {

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Ending a run early, on the operator's or the system's request, without
 // leaving the board held.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Sleeping, the clock and the locale.
 #ifndef PLATFORM_SYSTEM_H
 #define PLATFORM_SYSTEM_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Which exported names the recorder takes for the board library's entry
 // points: exactly those the programs of its own build import. On 32-bit
 // Windows a cdecl build takes only plain names (KEL_init) and a stdcall

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The board library the recorder stands in front of: the file that
 // KEL_REAL_LIBRARY names, and its thirteen entry points.
 #ifndef RECORDER_REAL_LIBRARY_H

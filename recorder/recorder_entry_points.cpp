@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The recorder's C entry points: each describes the call, forwards it to
 // the board library unchanged and writes what happened. The caller gets
 // exactly the library's result and writes; nothing thrown while recording

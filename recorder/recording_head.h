@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The comment lines at the head of a recording that say what it is: the
 // program and its command line, the working directory, the recorder's
 // version, the board library with its size and time, the system, and when

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The recorder's session: at the first call the board library is loaded
 // and the recording file opened; then every call is written to it as it
 // returns, flushed at once so that a program that ends without shutting

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // What each entry point of the board library takes: the name and kind of
 // every argument and how large each buffer is. The recorder and the
 // simulator's replay describe live calls with it, and the parser checks a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // What a control call says, in words, for a recording's comments and the
 // divergence report: the code's name on the service it was sent to and its
 // record decoded field by field, all from board_api's table of codes.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // What the replay says when the program does something else than the
 // recorded session: the call's number, the recorded form and the one made
 // (a buffer past 16 bytes by its size only), and where they first differ:

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The service handles a session holds and the service each one names, kept
 // from the calls as they pass: a control record's size depends on the
 // service, and only the capture said which service a handle is.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // One call to the board library as a recording holds it: the entry point,
 // each argument as the caller passed it (numbers, texts, the bytes before
 // the call of every buffer the library reads), the result, and the bytes

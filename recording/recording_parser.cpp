@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Reads a recording back, checking every call against its entry point's
 // shape: a damaged file is refused with the line where it goes wrong, so
 // that the replay never answers from a call it cannot trust.

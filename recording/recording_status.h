@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Statuses of the recorder and of the replay, beyond the board library's
 // own: a failure under the status mask, negative as a handle, and the
 // status that ends a diverged replay.

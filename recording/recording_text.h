@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The recording's text form: a version line, then one block per call,
 // written as the call happens and read back whole by the replay.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The remote board library's C entry points: each call goes to the board
 // server (server_link.h) and comes back with the board library's result and
 // writes. Nothing thrown crosses into the calling program.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The remote board library's one connection to the board server, made at
 // the first call: KEL_SERVER names the server (ADDRESS:PORT; the server's
 // default address without it) and KEL_SERVER_TIMEOUT_MS how long a call may

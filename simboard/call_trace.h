@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The call trace: with KEL_SIM_TRACE naming a file, one line per entry-point
 // call is appended to it, so tests can check call order and arguments.
 #ifndef SIMBOARD_CALL_TRACE_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The C entry points of the simulated board library. Each one goes through
 // serve(): the answer comes from the recording when replaying, otherwise
 // from the library state; nothing thrown ever crosses into the calling

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The direct digital synthesizer: master mode, reference clock, output
 // frequency, start and strobe modes, and the start of the strobe.
 //

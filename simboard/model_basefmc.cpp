@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The base module's clock switch: numbered outputs, each fed by one of the
 // numbered inputs and switched on or off, and the FMC clock mode flags.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Replay: with KEL_REPLAY naming a recording, the simulated library answers
 // every call from it, in order, instead of from its configuration: the
 // recorded result and the recorded writes into the caller's buffers. The

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Faults of a service's control codes, the same for every service model:
 // the status a code returns, and which calls of a code write its record.
 // They are set in the service's configuration section (`ctrl 0x<code>`,

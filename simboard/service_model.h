@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // A model of one service of a simulated board: what its control codes do.
 // One model lives per service of a board from KEL_init to KEL_cleanup, so
 // its state outlasts captures and device opens, as on hardware.

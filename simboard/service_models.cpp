@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The table of service models: one row per simulated service (see
 // service_model.h for adding one).
 #include "kel_basedds.h"

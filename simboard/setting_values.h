@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Reading the values of the simulator's configuration: shared by the file's
 // own keys and by every service model's keys, so that a number or a choice
 // reads the same wherever it is written.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The simulated boards as the configuration file describes them, with the
 // faults it injects. examples/kel_sgen.ini documents every key of the file.
 #ifndef SIMBOARD_SIM_CONFIG_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The state of the simulated board library: whether it is started, the
 // boards with their service models, and the open device and service handles.
 // Every operation checks its handles and arguments as a strict board would.

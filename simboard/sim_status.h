@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Statuses of the simulated board library beyond those the programs name.
 // Each is a failure under the status mask and negative as a handle.
 #ifndef SIMBOARD_SIM_STATUS_H

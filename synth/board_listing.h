@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The lines that describe a board: its description, units and services.
 #ifndef SYNTH_BOARD_LISTING_H
 #define SYNTH_BOARD_LISTING_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sgen's main flow: settings, library start, every board in turn.
 #ifndef SYNTH_BOARD_SWEEP_H
 #define SYNTH_BOARD_SWEEP_H

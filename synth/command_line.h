@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sgen's command line: -b<LID> (or -b <LID>), -q, and an option-file name.
 #ifndef SYNTH_COMMAND_LINE_H
 #define SYNTH_COMMAND_LINE_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Programming of the direct digital synthesizer (service BASEDDS0).
 #ifndef SYNTH_DDS_SETUP_H
 #define SYNTH_DDS_SETUP_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Routing of the base module's clock switch (service BASEFMC0).
 #ifndef SYNTH_FMC_CLOCK_H
 #define SYNTH_FMC_CLOCK_H

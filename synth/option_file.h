@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sgen's option file: twelve keys of section "Option".
 #ifndef SYNTH_OPTION_FILE_H
 #define SYNTH_OPTION_FILE_H

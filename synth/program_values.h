@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // demo_sgen's program-wide values: what the command line and the option
 // file chose, read by the sweep, the clock routing and the DDS programming.
 #ifndef SYNTH_PROGRAM_VALUES_H

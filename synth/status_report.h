@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The line demo_sgen prints when a control call of the clock routing or the
 // synthesizer programming fails: the control code's name and the status.
 #ifndef SYNTH_STATUS_REPORT_H

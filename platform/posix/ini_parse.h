@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The initialisation-file lookup on text already in memory; the POSIX
 // platReadIniString reads the file and calls it. Kept apart from the file
 // reading so that tests can compare it with the Windows profile reader.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // One key press from the bytes a terminal sends for it. Arrow, Home, End,
 // Insert, Delete, Page and function keys send sequences that begin with Esc
 // (ESC [ A, ESC O P, ESC [ 1 5 ~), Alt with a key sends Esc before it, and a

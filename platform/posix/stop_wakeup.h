@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Between the stop-request handler and the waits of the console and the
 // sleep: a descriptor that becomes readable, for good, when a stop request
 // arrives, so that a wait can watch it beside its input or its timeout.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Key mode of the terminal on standard input: no echo, no line editing,
 // one byte at a time. Once entered it lasts until the program ends; the
 // operator's settings are back while the program is stopped (Ctrl+Z) and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Between the console-control handler and the waits of the console and the
 // sleep: an event that is set, for good, when a stop request arrives.
 #ifndef PLATFORM_WIN32_STOP_EVENT_H

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 """Two programs on one board through one board server (kel_server serving
 the simulated library), with the fixtures of sharing/: a board that has the
 synthesizer (BASEDDS0) and the system monitor (SYSMON0); demo_sgen waits for

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 """Runs one end-to-end scenario: a real program against the simulated board
 library, in a fresh working directory, compared byte for byte.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 """Runs a program on a pseudo-terminal, as an operator would from a shell,
 and checks what the operator sees: keys are not echoed, an arrow or function
 key is one key press that is not Esc and leaves nothing behind for the next

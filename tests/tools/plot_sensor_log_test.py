@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 """tools/plot-sensor-log against a short readings log: a PNG and an SVG of
 the expected size, made by the system's Python even when another python3
 comes first on PATH, and one clear line for a file that is not a log.

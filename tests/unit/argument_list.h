@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // A command line as a program's main() gets it, for parser tests.
 #ifndef TESTS_UNIT_ARGUMENT_LIST_H
 #define TESTS_UNIT_ARGUMENT_LIST_H

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // A scratch directory that becomes the current directory for one test.
 #ifndef TESTS_UNIT_TEMP_DIRECTORY_H
 #define TESTS_UNIT_TEMP_DIRECTORY_H

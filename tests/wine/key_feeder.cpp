@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // key_feeder PROGRAM [ARGUMENTS...]
 //
 // Starts PROGRAM with a Windows pipe as its standard input, copies this

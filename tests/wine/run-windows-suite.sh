@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # Windows stage of CI: cross-builds the tree with the mingw preset and runs
 # the whole suite (unit tests and end-to-end scenarios) under Wine.
 # Run from anywhere; .ci/run calls it after the Linux stage.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+# SPDX-License-Identifier: MIT
 # How the end-to-end scenarios run against the Windows build: under Wine on
 # a Linux host, through the key feeder (a Windows pipe as standard input),
 # with the differences that belong to the platform named to the runner (see

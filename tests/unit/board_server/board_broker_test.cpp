@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Several clients on one simulated library through the broker: one start,
 // handles kept to their client, captures arbitrated by mode across clients
 // (waiting up to their timeout), and everything given back when a client

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The protocol's reader over bytes from a peer: whole frames only, nothing
 // read or allocated past what was received, and a call whose buffers are
 // not exactly the sizes the call's own numbers give is refused (the server

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The server's connections over loopback: many clients at once lose no
 // call, and a connection that sends garbage, an absurd length, nothing at
 // all, or never reads its answers is ended alone while the others go on.

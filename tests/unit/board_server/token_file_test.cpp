@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The token file of the server and the remote library: one secret line,
 // refused when it holds none, cannot be read, or others may read it.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Keys from redirected standard input, as scripted runs and the tests give
 // them. The reader keeps what it learnt about its input (a byte read ahead,
 // the end reached) for the whole process, so one test walks through it all.

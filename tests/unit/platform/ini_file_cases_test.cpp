@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // Values read from real files through platReadIniString. The same table runs
 // against the POSIX reader and, in the Windows build, against the system's
 // own profile reader: a row that fails on one platform only is a place where

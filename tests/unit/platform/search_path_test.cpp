@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The search order demo_sensors relies on to find its option file: the
 // program's own directory, the current directory, then PATH in order.
 #include <gtest/gtest.h>

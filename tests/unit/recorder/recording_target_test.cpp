@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The recorder loaded as a program loads it, with KEL_RECORD naming files
 // it must not write over. Each test loads its own copy of the recorder and
 // of the simulated library, so that each starts its own session.

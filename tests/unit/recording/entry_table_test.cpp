@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The entry point table and the recording's call shapes describe the same
 // functions: a shape left behind when an entry point changes would size
 // buffers from the wrong arguments.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The recording format: a session written call by call reads back as the
 // same calls and writes; a damaged file is refused at the line where it goes
 // wrong; the first call that differs is reported in both forms.

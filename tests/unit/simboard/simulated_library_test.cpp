@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The simulated board library seen through its C entry points, as the
 // programs see it.
 #include <gtest/gtest.h>

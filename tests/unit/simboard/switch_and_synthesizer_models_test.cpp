@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The simulated clock switch (BASEFMC0) and synthesizer (BASEDDS0) through
 // the library's C entry points: what they keep, what they refuse.
 #include <gtest/gtest.h>

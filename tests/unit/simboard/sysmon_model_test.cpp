@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The simulated SYSMON0 through the C entry points, as demo_sensors reads it.
 #include <gtest/gtest.h>
 

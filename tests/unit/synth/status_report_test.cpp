@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
 // The failure line of a control call: the status is named after masking
 // out bits 16 to 18, and every status without a name reads as unknown.
 #include <gtest/gtest.h>
