@@ -32,6 +32,42 @@ Bytes proof(const char *label, const std::string &token, const Bytes &first, con
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// At least 128 bits as a token is usually made: 32 hexadecimal digits (4 bits
+// each), or 22 characters of any richer alphabet, base64's 6 bits each. A
+// short token falls to guessing offline from one captured exchange.
+bool strongEnough(const std::string &token) {
+    const bool hexadecimal = token.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    return token.size() >= (hexadecimal ? 32u : 22u);
+}
+
+// False with the reason when the platform would not read the file.
+bool secretFileUsable(const std::string &path, SecretFileFault fault, const std::string &reason,
+                      std::string *problem) {
+    const std::string file = "the token file '" + path + "'";
+    switch (fault) {
+    case SecretFileFault::none:
+        return true;
+    case SecretFileFault::unreadable:
+        *problem = "cannot read " + file + ": " + reason;
+        break;
+    case SecretFileFault::special:
+        *problem =
+            file + " is a FIFO, socket or device, not a file (reading it could wait for ever)";
+        break;
+    case SecretFileFault::otherOwner:
+        *problem = file + " belongs to another user (it must be yours)";
+        break;
+    case SecretFileFault::openToOthers:
+        *problem = file + " is open to others than its owner (make it readable by its owner alone)";
+        break;
+    case SecretFileFault::folderOpen:
+        *problem = file + " is in a folder that others may write or that another user owns (keep "
+                          "it in a folder only you may write)";
+        break;
+    }
+    return false;
+}
+
 } // namespace
 
 bool freshChallenge(Bytes *challenge) {
@@ -55,15 +91,20 @@ bool proofMatches(const Bytes &received, const Bytes &expected) {
 }
 
 bool readTokenFile(const std::string &path, std::string *token, std::string *problem) {
+    token->clear();
+    const bool fromInput = path == kTokenFromStandardInput;
+    const std::string named =
+        fromInput ? "the token on standard input" : "the token file '" + path + "'";
     std::string text;
     std::string reason;
-    if (!platReadFile(path.c_str(), &text, &reason, kMaxTokenFileBytes)) {
-        *problem = "cannot read the token file '" + path + "': " + reason;
-        return false;
-    }
-    if (platFileOpenToOthers(path.c_str())) {
-        *problem = "the token file '" + path +
-                   "' is open to others than its owner (make it readable by its owner alone)";
+    if (fromInput) {
+        if (!platReadStream(stdin, &text, &reason, kMaxTokenFileBytes)) {
+            *problem = "cannot read the token from standard input: " + reason;
+            return false;
+        }
+    } else if (!secretFileUsable(
+                   path, platReadSecretFile(path.c_str(), kMaxTokenFileBytes, &text, &reason),
+                   reason, problem)) {
         return false;
     }
     size_t start = 0;
@@ -74,16 +115,21 @@ bool readTokenFile(const std::string &path, std::string *token, std::string *pro
     while (end > start && isSpace(text[end - 1])) {
         --end;
     }
-    *token = text.substr(start, end - start);
-    if (token->empty()) {
-        *problem = "the token file '" + path + "' holds no token";
+    const std::string line = text.substr(start, end - start);
+    if (line.empty()) {
+        *problem = named + " holds no token";
         return false;
     }
-    if (token->find_first_of("\r\n") != std::string::npos) {
-        token->clear();
-        *problem = "the token file '" + path + "' holds more than one line";
+    if (line.find_first_of("\r\n") != std::string::npos) {
+        *problem = named + " holds more than one line";
         return false;
     }
+    if (!strongEnough(line)) {
+        *problem = named + " is shorter than 128 bits (32 hexadecimal digits, or 22 characters of "
+                           "base64); make a good one with: openssl rand -hex 32";
+        return false;
+    }
+    *token = line;
     return true;
 }
 

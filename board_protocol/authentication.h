@@ -34,9 +34,15 @@ Bytes serverProof(const std::string &token, const Bytes &clientChallenge,
 // in constant time.
 bool proofMatches(const Bytes &received, const Bytes &expected);
 
-// The token in the file: its one line without surrounding white space.
-// False with the reason when the file cannot be read, holds no token, or
-// others than its owner may read it.
+// The name that makes readTokenFile read standard input, for a script
+// that pipes the token to the server.
+const char kTokenFromStandardInput[] = "-";
+
+// The token in the file (or on standard input): its one line without
+// surrounding white space. False with the reason when the file cannot be
+// read or is no file on disk (never waiting for a FIFO's writer), holds no
+// token or one shorter than 128 bits, belongs to another user, others than
+// its owner may read it, or others may write its folder.
 bool readTokenFile(const std::string &path, std::string *token, std::string *problem);
 
 } // namespace proto

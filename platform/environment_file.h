@@ -26,4 +26,8 @@ FILE *platOpenFile(const char *path, const char *mode);
 bool platReadFile(const char *path, std::string *text, std::string *problem = nullptr,
                   size_t limit = SIZE_MAX);
 
+// The same for a stream already open (standard input, a file opened with
+// checks of its own); the stream is left open.
+bool platReadStream(FILE *file, std::string *text, std::string *problem, size_t limit);
+
 #endif

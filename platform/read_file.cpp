@@ -6,15 +6,7 @@
 
 #include "environment_file.h"
 
-bool platReadFile(const char *path, std::string *text, std::string *problem, size_t limit) {
-    errno = 0;
-    FILE *file = platOpenFile(path, "rb");
-    if (file == nullptr) {
-        if (problem != nullptr) {
-            *problem = strerror(errno);
-        }
-        return false;
-    }
+bool platReadStream(FILE *file, std::string *text, std::string *problem, size_t limit) {
     char chunk[65536];
     size_t got = 0;
     size_t taken = 0;
@@ -28,6 +20,19 @@ bool platReadFile(const char *path, std::string *text, std::string *problem, siz
         *problem =
             taken > limit ? "larger than " + std::to_string(limit) + " bytes" : strerror(errno);
     }
+    return complete;
+}
+
+bool platReadFile(const char *path, std::string *text, std::string *problem, size_t limit) {
+    errno = 0;
+    FILE *file = platOpenFile(path, "rb");
+    if (file == nullptr) {
+        if (problem != nullptr) {
+            *problem = strerror(errno);
+        }
+        return false;
+    }
+    const bool complete = platReadStream(file, text, problem, limit);
     fclose(file);
     return complete;
 }

@@ -38,7 +38,7 @@ struct ArgumentShape {
     // neither looked at, nor recorded, nor compared.
     bool readByLibrary = true;
     // For a list the library only writes: the argument that counts the
-    // entries it filled (at most the capacity; none when the call failed).
+    // entries it filled (at most the capacity), whatever the call's status.
     int filledBy = -1;
 };
 
@@ -83,8 +83,8 @@ Call describeCall(const EntryShape &shape, std::initializer_list<Argument> argum
 
 // After the call: keeps the bytes of each read buffer that the call
 // changed, and of each write-only buffer the bytes the call filled: a
-// single value whole, a list the entries its count gives (none when the
-// result is negative).
+// single value whole, a list the entries its count gives, whatever the
+// call's status.
 void noteWrites(Call *live);
 
 // True when a live call is the recorded one: the same entry point, numbers,

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "server_link.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -44,15 +45,27 @@ Link &theLink() {
     return *link;
 }
 
+// The deadline of each answer. A setting that is no number of milliseconds
+// in range is named once, so that a typing error is not mistaken for the
+// deadline the operator asked for.
 int timeoutSetting() {
     std::string text;
     if (!platEnvironmentPath("KEL_SERVER_TIMEOUT_MS", &text)) {
         return kDefaultTimeoutMs;
     }
-    char *end = nullptr;
-    const long value = strtol(text.c_str(), &end, 10);
-    return *end == '\0' && value > 0 && value <= kLongestTimeoutMs ? static_cast<int>(value)
-                                                                   : kDefaultTimeoutMs;
+    errno = 0;
+    const long value = strtol(text.c_str(), nullptr, 10);
+    // Digits only: strtol would also take leading blanks and a sign.
+    if (text.find_first_not_of("0123456789") == std::string::npos && errno == 0 && value > 0 &&
+        value <= kLongestTimeoutMs) {
+        return static_cast<int>(value);
+    }
+    fprintf(stderr,
+            "KEL remote library: KEL_SERVER_TIMEOUT_MS='%s' is not a number of milliseconds "
+            "from 1 to %d; using %d\n",
+            text.c_str(), kLongestTimeoutMs, kDefaultTimeoutMs);
+    fflush(stderr);
+    return kDefaultTimeoutMs;
 }
 
 // The link is given up: one line says why, every later call fails at once.
@@ -88,9 +101,16 @@ int32_t connectLink(Link *link) {
     std::string problem;
     std::string tokenFile;
     std::string token;
-    if (platEnvironmentPath("KEL_TOKEN_FILE", &tokenFile) &&
-        !proto::readTokenFile(tokenFile, &token, &problem)) {
-        return giveUp(link, proto::kServerRefused, problem + " (KEL_TOKEN_FILE)");
+    if (platEnvironmentPath("KEL_TOKEN_FILE", &tokenFile)) {
+        // The program's standard input is its own (the operator's keys).
+        if (tokenFile == proto::kTokenFromStandardInput) {
+            return giveUp(link, proto::kServerRefused,
+                          "KEL_TOKEN_FILE=- names standard input, which is the program's own; "
+                          "name the token file");
+        }
+        if (!proto::readTokenFile(tokenFile, &token, &problem)) {
+            return giveUp(link, proto::kServerRefused, problem + " (KEL_TOKEN_FILE)");
+        }
     }
     if (!link->connection.open(link->server, platProgramLabel(), token, link->timeoutMs, &status,
                                &problem)) {

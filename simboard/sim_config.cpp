@@ -294,6 +294,8 @@ private:
             board->unitCount = parseWord(line, value);
         } else if (key == "unit_list_status") {
             board->unitListStatus = parseStatus(line, value);
+        } else if (key == "unit_list_filled") {
+            board->unitListFilledOnFailure = parseYesNo(line, value);
         } else if (key == "service_count") {
             board->serviceCount = parseWord(line, value);
         } else {

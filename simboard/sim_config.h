@@ -64,6 +64,8 @@ struct BoardConfig {
     std::optional<int32_t> openHandle; // returned instead of a real handle
     std::optional<uint32_t> unitCount; // count reported instead of the real one
     int32_t unitListStatus = 0;
+    // A failing unitListStatus still fills the list, as a library may.
+    bool unitListFilledOnFailure = false;
     std::optional<uint32_t> serviceCount;
     std::vector<UnitConfig> units;
     std::vector<ServiceConfig> services;

@@ -214,7 +214,7 @@ int32_t Library::puList(int32_t device, KEL_PuEntry *list, uint32_t capacity, ui
     }
     const BoardConfig &config = boards_[devices_[device].board].config;
     *count = config.unitCount ? *config.unitCount : static_cast<uint32_t>(config.units.size());
-    if (config.unitListStatus < 0) {
+    if (config.unitListStatus < 0 && !config.unitListFilledOnFailure) {
         return config.unitListStatus;
     }
     for (uint32_t i = 0; i < capacity && i < config.units.size(); ++i) {

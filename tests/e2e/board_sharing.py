@@ -223,18 +223,22 @@ def recordings_per_client(binaries, root):
 
 def unreachable_servers(binaries, root):
     """No server, and a server that stops answering: the program ends within
-    the deadline, and one line on standard error names the server."""
+    the deadline, and one line on standard error names the server (and one
+    a deadline setting it cannot use)."""
     with socket.socket() as unused:
         unused.bind(("127.0.0.1", 0))
         address = "127.0.0.1:%d" % unused.getsockname()[1]
     directory = os.path.join(root, "alone")
     shutil.copytree(FIXTURES, directory)
-    environment = dict(os.environ, KEL_SERVER=address,
+    # A deadline that is no number of milliseconds is named, not silently replaced.
+    environment = dict(os.environ, KEL_SERVER=address, KEL_SERVER_TIMEOUT_MS="5s",
                        LD_LIBRARY_PATH=os.path.join(binaries, "remote"))
     sgen = os.path.join(binaries, "demo_sgen")
     run = subprocess.run([sgen, "-q"], cwd=directory, env=environment, capture_output=True,
                          timeout=LIMIT_SECONDS)
     check(run.stderr.decode() ==
+          "KEL remote library: KEL_SERVER_TIMEOUT_MS='5s' is not a number of milliseconds from "
+          "1 to 86400000; using 5000\n"
           f"KEL remote library: board server {address} (KEL_SERVER): cannot connect: "
           "Connection refused\n", f"standard error without a server:\n{run.stderr.decode()}")
     share = sharing(binaries, root)
@@ -266,31 +270,56 @@ def token_file(root, name, text, mode=0o600):
 
 def server_refusals(binaries, root):
     """kel_server refuses at start to listen where other hosts reach it
-    without a token, and a token file that is missing, empty or open to
-    others: one line on standard error, status 1."""
+    without a token, and a token file that is missing, empty, too short,
+    open to others or a FIFO (at once, without waiting for a writer): one
+    line on standard error, status 1. A program whose KEL_TOKEN_FILE names a
+    FIFO or standard input ends promptly with its line."""
     server = os.path.join(binaries, "kel_server")
+    fifo = os.path.join(root, "fifo")
+    os.mkfifo(fifo, 0o600)
     cases = (
-        (["--listen", "0.0.0.0:0"], "needs --token-file"),
+        (["--listen", "0.0.0.0:0"], "needs --token-file", b""),
         # A host name that looks like a loopback address is none.
-        (["--listen", "127.0.0.1.example.invalid:0"], "needs --token-file"),
-        (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file"),
-        (["--token-file", token_file(root, "empty", " \n")], "holds no token"),
+        (["--listen", "127.0.0.1.example.invalid:0"], "needs --token-file", b""),
+        (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file", b""),
+        (["--token-file", token_file(root, "empty", " \n")], "holds no token", b""),
         (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],
-         "is open to others than its owner"),
+         "is open to others than its owner", b""),
+        (["--token-file", fifo], "is a FIFO, socket or device", b""),
+        # "-" reads standard input, where a script pipes the token.
+        (["--token-file", "-"], "the token on standard input is shorter than 128 bits",
+         b"6b3c0e9d2a41f8577e1d\n"),
     )
-    for options, expected in cases:
-        run = subprocess.run([server, "--listen", "127.0.0.1:0", *options],
-                             stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+    for options, expected, given in cases:
+        started = time.monotonic()
+        run = subprocess.run([server, "--listen", "127.0.0.1:0", *options], input=given,
+                             capture_output=True, timeout=LIMIT_SECONDS)
+        seconds = time.monotonic() - started
         lines = run.stderr.decode("utf-8", "replace").splitlines()
-        check(run.returncode == 1 and len(lines) == 1 and expected in lines[0] and not run.stdout,
-              f"kel_server {' '.join(options)}: status {run.returncode}, {lines}")
+        check(run.returncode == 1 and len(lines) == 1 and expected in lines[0] and not run.stdout
+              and seconds < 10,
+              f"kel_server {' '.join(options)}: status {run.returncode} after {seconds:.1f} s, "
+              f"{lines}")
+    directory = os.path.join(root, "alone")
+    shutil.copytree(FIXTURES, directory)
+    for named, expected in ((fifo, f"the token file '{fifo}' is a FIFO"),
+                            ("-", "KEL_TOKEN_FILE=- names standard input")):
+        started = time.monotonic()
+        run = subprocess.run([os.path.join(binaries, "demo_sgen"), "-q"], cwd=directory,
+                             env=dict(os.environ, KEL_TOKEN_FILE=named,
+                                      LD_LIBRARY_PATH=os.path.join(binaries, "remote")),
+                             stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS)
+        seconds = time.monotonic() - started
+        lines = run.stderr.decode("utf-8", "replace").splitlines()
+        check(seconds < 10 and len(lines) == 1 and expected in lines[0],
+              f"demo_sgen with KEL_TOKEN_FILE={named}: {seconds:.1f} s, {lines}")
 
 
 def token_holders_only(binaries, root):
     """A server with a token: a program with the right one runs as it does
     alone; with a wrong one or none it is refused before any call reaches
     the library, with one line that says only that."""
-    token = token_file(root, "token", "  6b3c0e9d2a41f8577e1d\n")
+    token = token_file(root, "token", "  6b3c0e9d2a41f8577e1d0f1e2d3c4b5a6978\n")
     share = sharing(binaries, root, "--token-file", token)
     alone = direct(binaries, root, "demo_sgen", "-q")
     right, _ = share.run("demo_sgen", "-q",
@@ -299,13 +328,13 @@ def token_holders_only(binaries, root):
           f"demo_sgen with the token ran otherwise:\n{right.stderr.decode()}")
     refusal = (f"KEL remote library: board server {share.server.address} (KEL_SERVER): "
                "the server refused authentication\n")
-    wrong = token_file(root, "wrong", "6b3c0e9d2a41f8577e1e")
+    wrong = token_file(root, "wrong", "6b3c0e9d2a41f8577e1d0f1e2d3c4b5a6979")
     for environment in (dict(share.client.environment, KEL_TOKEN_FILE=wrong),
                         share.client.environment):
         refused, _ = share.run("demo_sgen", "-q", environment=environment)
         check(refused.stderr.decode() == refusal and b"SHARED" not in refused.stdout,
               f"demo_sgen without the token: {refused.stderr.decode()!r}")
-    shared = token_file(root, "shared", "6b3c0e9d2a41f8577e1d", 0o644)
+    shared = token_file(root, "shared", "6b3c0e9d2a41f8577e1d0f1e2d3c4b5a6978", 0o644)
     refused, _ = share.run("demo_sgen", "-q",
                            environment=dict(share.client.environment, KEL_TOKEN_FILE=shared))
     check(b"open to others than its owner" in refused.stderr,

@@ -645,7 +645,7 @@ def remote(options, windows, updating):
     with run_directory(options, windows) as root:
         plan = prepare_run(options, windows, root)
         plan.unix_program = options.program
-        token = remote_token_file(root, options.scenario)
+        server_token, program_token = remote_token_files(root, options.scenario)
         server_windows, environment = windows, None
         if options.server_platform:
             if os.path.exists(os.path.join(options.scenario, "unprivileged")):
@@ -658,11 +658,12 @@ def remote(options, windows, updating):
             environment = dict(os.environ, **scenario_environment(options.scenario,
                                                                   server_windows, plan.work,
                                                                   *paths))
-        client_token = as_named_by(windows, token)
+        client_token = as_named_by(windows, program_token)
         server = board_server(options.remote, plan,
                               launcher=server_windows.launcher if server_windows else (),
-                              token_file=(client_token if server_windows is windows
-                                          else as_named_by(server_windows, token)),
+                              token_file=(as_named_by(windows, server_token)
+                                          if server_windows is windows
+                                          else as_named_by(server_windows, server_token)),
                               environment=environment, client_token_file=client_token)
         try:
             actual = execute(server.client_plan(plan, remote_directory, windows, root), windows)
@@ -698,17 +699,25 @@ def as_named_by(windows, path):
     return windows.path(path) if windows else path
 
 
-def remote_token_file(root, scenario):
-    """A private token file in the run's scratch directory, so that every
-    remote run authenticates (under Wine, with the Windows cryptography)."""
-    path = os.path.join(root, "token")
-    with open(path, "w", encoding="utf-8") as file:
-        file.write("%s\n" % os.urandom(32).hex())
-    os.chmod(path, 0o600)
-    if os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0:
-        # The program runs as nobody: the file is nobody's own, still private.
-        os.chown(path, pwd.getpwnam("nobody").pw_uid, grp.getgrnam("nogroup").gr_gid)
-    return path
+def remote_token_files(root, scenario):
+    """Private token files (the server's, the program's) in the run's
+    scratch directory, so that every remote run authenticates (under Wine,
+    with the Windows cryptography); one file for both unless the program
+    runs as another user than the server, which refuses a file it does not
+    own."""
+    token = "%s\n" % os.urandom(32).hex()
+    paths = []
+    for name in ("token", "client-token"):
+        path = os.path.join(root, name)
+        with open(path, "w", encoding="utf-8") as file:
+            file.write(token)
+        os.chmod(path, 0o600)
+        paths.append(path)
+        if not (os.path.exists(os.path.join(scenario, "unprivileged")) and os.geteuid() == 0):
+            return path, path
+    # The program runs as nobody: its copy is nobody's own, still private.
+    os.chown(paths[1], pwd.getpwnam("nobody").pw_uid, grp.getgrnam("nogroup").gr_gid)
+    return tuple(paths)
 
 
 @contextlib.contextmanager

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// The token file of the server and the remote library: one secret line,
-// refused when it holds none, cannot be read, or others may read it.
+// The token file of the server and the remote library: one secret line of
+// at least 128 bits, refused when it holds none, cannot be read, is no file
+// on disk (without waiting), or others may read it or replace it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,13 +15,25 @@
 
 #include <sddl.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
 
+// 128 bits in hexadecimal, the shortest token taken.
+const char kGoodToken[] = "0123456789abcdef0123456789abcdef";
+
 class TokenFile : public InTempDirectory {
 protected:
+#ifndef _WIN32
+    // The tokens' folder is private whatever the umask, as a user's should be.
+    void SetUp() override {
+        InTempDirectory::SetUp();
+        chmod(".", 0700);
+    }
+#endif
     // Written private whatever the umask: the tests must not depend on it.
     static void writePrivate(const char *name, const std::string &text) {
         write(name, text);
@@ -38,11 +51,29 @@ protected:
 };
 
 TEST_F(TokenFile, TheLineWithoutSurroundingWhiteSpaceIsTheToken) {
-    writePrivate("token", "  \t3f9a secret\r\n\n");
+    writePrivate("token", "  \t3f9a secret of 22 chars\r\n\n");
     std::string token;
     std::string problem;
     ASSERT_TRUE(proto::readTokenFile("token", &token, &problem)) << problem;
-    EXPECT_EQ(token, "3f9a secret");
+    EXPECT_EQ(token, "3f9a secret of 22 chars");
+}
+
+// Guards against a token short enough to be found offline from one
+// captured exchange.
+TEST_F(TokenFile, ATokenShorterThan128BitsIsRefused) {
+    std::string token;
+    std::string problem;
+    const std::string hexadecimal = kGoodToken;
+    for (const std::string &text : {hexadecimal.substr(1), std::string("base64+/base64+/base6")}) {
+        writePrivate("token", text + "\n");
+        EXPECT_FALSE(proto::readTokenFile("token", &token, &problem)) << text;
+        EXPECT_NE(problem.find("shorter than 128 bits"), std::string::npos) << problem;
+        EXPECT_NE(problem.find("openssl rand -hex 32"), std::string::npos) << problem;
+    }
+    for (const std::string &text : {hexadecimal, std::string("base64+/base64+/base64")}) {
+        writePrivate("token", text + "\n");
+        EXPECT_TRUE(proto::readTokenFile("token", &token, &problem)) << problem;
+    }
 }
 
 TEST_F(TokenFile, EmptyMissingOrManyLinedFilesAreRefused) {
@@ -89,8 +120,60 @@ TEST_F(TokenFile, AFileOthersMayReadOrWriteIsRefused) {
         EXPECT_FALSE(proto::readTokenFile("token", &token, &problem)) << std::oct << mode;
         EXPECT_NE(problem.find("open to others than its owner"), std::string::npos) << problem;
     }
+    writePrivate("token", kGoodToken);
     chmod("token", 0400);
     EXPECT_TRUE(proto::readTokenFile("token", &token, &problem)) << problem;
+}
+
+// Guards against a file that another user may put in the token's place.
+TEST_F(TokenFile, AFileOfAnotherUserOrInAFolderOthersMayWriteIsRefused) {
+    writePrivate("token", kGoodToken);
+    std::string token;
+    std::string problem;
+    chmod(".", 0770);
+    EXPECT_FALSE(proto::readTokenFile("token", &token, &problem));
+    EXPECT_NE(problem.find("in a folder that others may write"), std::string::npos) << problem;
+    // A sticky folder (/tmp) keeps others from replacing a file they do not own.
+    chmod(".", 01777);
+    EXPECT_TRUE(proto::readTokenFile("token", &token, &problem)) << problem;
+    chmod(".", 0700);
+    if (geteuid() == 0) { // only root can give a file away
+        ASSERT_EQ(chown("token", 65534, 65534), 0);
+        EXPECT_FALSE(proto::readTokenFile("token", &token, &problem));
+        EXPECT_NE(problem.find("belongs to another user"), std::string::npos) << problem;
+    }
+}
+
+// Guards against a FIFO, whose opening waits for a writer, hanging the
+// server before it listens and the remote library in its first call.
+TEST_F(TokenFile, AFifoIsRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo("fifo", 0600), 0);
+    std::string token;
+    std::string problem;
+    alarm(20); // a wait ends the test program, failing it
+    EXPECT_FALSE(proto::readTokenFile("fifo", &token, &problem));
+    alarm(0);
+    EXPECT_NE(problem.find("is a FIFO, socket or device"), std::string::npos) << problem;
+}
+
+// A script pipes the token to the server: "-" reads standard input.
+TEST_F(TokenFile, DashReadsTheTokenFromStandardInput) {
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const std::string line = std::string(kGoodToken) + "\n";
+    ASSERT_EQ(::write(pipeEnds[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    close(pipeEnds[1]);
+    const int savedInput = dup(0);
+    dup2(pipeEnds[0], 0);
+    close(pipeEnds[0]);
+    std::string token;
+    std::string problem;
+    const bool read = proto::readTokenFile("-", &token, &problem);
+    dup2(savedInput, 0);
+    close(savedInput);
+    clearerr(stdin);
+    EXPECT_TRUE(read) << problem;
+    EXPECT_EQ(token, kGoodToken);
 }
 #endif
 
