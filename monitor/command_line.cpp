@@ -21,10 +21,14 @@ const char *optionValue(const char *argument, const char *name) {
     return strncmp(argument, name, length) == 0 ? argument + length : nullptr;
 }
 
+void printValueNotAttached(const char *name, const char *usage) {
+    printf("ERROR: Option %s needs its value attached: %s\n", name, usage);
+}
+
 // A LID or unit id; "-1" (all ones) keeps the first one listed.
 bool readNumber(const char *name, const char *value, const char *usage, int32_t *number) {
     if (*value == '\0') {
-        printf("ERROR: Option %s needs its value attached: %s\n", name, usage);
+        printValueNotAttached(name, usage);
         return false;
     }
     *number = static_cast<int32_t>(convertLid(value));
@@ -62,6 +66,12 @@ int parseSensorCommandLine(int argc, char **argv) {
                 return SENSOR_COMMAND_LINE_PATH_TOO_LONG;
             }
         } else if ((value = optionValue(argument, "-f")) != nullptr) {
+            // "-f t.ini" would otherwise name the option file '' and leave
+            // the operator guessing.
+            if (*value == '\0') {
+                printValueNotAttached("-f", "-f<file>");
+                return SENSOR_COMMAND_LINE_NO_VALUE;
+            }
             g_optionFile = value; // read, or refused, with the option file
         }
     }

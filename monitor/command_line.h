@@ -8,7 +8,7 @@
 
 enum SensorCommandLineResult {
     SENSOR_COMMAND_LINE_OK = 0,
-    SENSOR_COMMAND_LINE_NO_VALUE = 1,     // -lid or -pu without its number
+    SENSOR_COMMAND_LINE_NO_VALUE = 1,     // -lid, -pu or -f with nothing attached
     SENSOR_COMMAND_LINE_PATH_TOO_LONG = 2 // -keldir and kel.ini past the path limit
 };
 

@@ -18,28 +18,32 @@ namespace {
 const uint32_t kPassIntervalMs = 1000;
 const int kEscape = 27;
 
-// Statuses are not examined: whatever the record holds after the call is
-// what is shown.
-void readRange(int32_t service, uint32_t code, SysmonRecords *records, SensorReading *into) {
-    KEL_ctrl(service, 0, code, &records->sensor);
+// The table shows whatever the record holds after the call, failed or not;
+// the status is kept only so that the readings log can leave a failed
+// read out.
+int32_t readRange(int32_t service, uint32_t code, SysmonRecords *records, SensorReading *into) {
+    const int32_t status = KEL_ctrl(service, 0, code, &records->sensor);
     *into = records->sensor;
+    return status;
 }
 
 void readSensors(int32_t service, SysmonRecords *records) {
+    ReadStatuses &status = g_readings.status;
     if (g_flags.temperature) {
-        readRange(service, KELctrl_SYSMON_GETTEMP, records, &g_readings.temperature);
+        status.temperature =
+            readRange(service, KELctrl_SYSMON_GETTEMP, records, &g_readings.temperature);
     }
     if (g_flags.vccInt) {
-        readRange(service, KELctrl_SYSMON_GETVCCINT, records, &g_readings.vccInt);
+        status.vccInt = readRange(service, KELctrl_SYSMON_GETVCCINT, records, &g_readings.vccInt);
     }
     if (g_flags.vccAux) {
-        readRange(service, KELctrl_SYSMON_GETVCCAUX, records, &g_readings.vccAux);
+        status.vccAux = readRange(service, KELctrl_SYSMON_GETVCCAUX, records, &g_readings.vccAux);
     }
     if (g_flags.vrefP) {
-        KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFP, &records->vrefP);
+        status.vrefP = KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFP, &records->vrefP);
         g_readings.vrefP = records->vrefP;
     }
-    KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFN, &records->vrefN);
+    status.vrefN = KEL_ctrl(service, 0, KELctrl_SYSMON_GETVREFN, &records->vrefN);
     g_readings.vrefN = records->vrefN;
 }
 

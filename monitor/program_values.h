@@ -25,6 +25,17 @@ struct MonitorFlags {
     uint8_t isMon; // refresh every second until Esc
 };
 
+// The status each sensor's last control call returned, 0 until it is
+// read. The table shows a failed read's stale or zero value as it always
+// has; the readings log must not pass it off as a reading.
+struct ReadStatuses {
+    int32_t temperature;
+    int32_t vccInt;
+    int32_t vccAux;
+    int32_t vrefP;
+    int32_t vrefN;
+};
+
 // What the last pass read; all 0 until first filled.
 struct ReadingSet {
     NominalVoltages nominal;
@@ -33,6 +44,7 @@ struct ReadingSet {
     SensorReading vccAux;
     double vrefP;
     double vrefN;
+    ReadStatuses status;
 };
 
 extern MonitorFlags g_flags;

@@ -55,6 +55,7 @@ bool readSettings(int argc, char **argv) {
     }
     if (loaded < 0) {
         printf("\nERROR: Can't find ini file '%s'\n\n", g_optionFileName);
+        explainMissingOptionFile(g_optionFileName);
         return false;
     }
     return true;

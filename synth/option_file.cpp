@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "option_file.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "decimal_text.h"
@@ -33,6 +34,21 @@ OptionEntry g_optionTable[] = {
 
 const uint32_t kValueBufferSize = 128;
 
+// The current directory immediately followed by the name, no separator
+// added: the name brings its own. LOAD_OPTIONS_OK or why there is no path.
+int32_t joinToCurrentDirectory(const char *fileName, char (&path)[SGEN_NAME_SIZE]) {
+    const uint32_t directoryLength = platCurrentDirectory(path, sizeof path);
+    const size_t nameLength = strlen(fileName);
+    if (directoryLength == 0) {
+        return LOAD_OPTIONS_NO_DIRECTORY;
+    }
+    if (directoryLength >= sizeof path || directoryLength + nameLength >= sizeof path) {
+        return LOAD_OPTIONS_PATH_TOO_LONG;
+    }
+    memcpy(path + directoryLength, fileName, nameLength + 1);
+    return LOAD_OPTIONS_OK;
+}
+
 } // namespace
 
 void storeOptionValue(int32_t type, const char *text, void *variable) {
@@ -54,16 +70,10 @@ void storeOptionValue(int32_t type, const char *text, void *variable) {
 
 int32_t loadOptions(const char *fileName) {
     char path[SGEN_NAME_SIZE];
-    const uint32_t directoryLength = platCurrentDirectory(path, sizeof path);
-    const size_t nameLength = strlen(fileName);
-    if (directoryLength == 0) {
-        return LOAD_OPTIONS_NO_DIRECTORY;
+    const int32_t joined = joinToCurrentDirectory(fileName, path);
+    if (joined != LOAD_OPTIONS_OK) {
+        return joined;
     }
-    if (directoryLength >= sizeof path || directoryLength + nameLength >= sizeof path) {
-        return LOAD_OPTIONS_PATH_TOO_LONG;
-    }
-    memcpy(path + directoryLength, fileName,
-           nameLength + 1); // no separator: the name brings its own
     if (!platCanOpenForReading(path)) {
         return LOAD_OPTIONS_NOT_FOUND;
     }
@@ -79,4 +89,26 @@ int32_t loadOptions(const char *fileName) {
     }
     platCloseIniFile(file);
     return LOAD_OPTIONS_OK;
+}
+
+void explainMissingOptionFile(const char *fileName) {
+    char path[SGEN_NAME_SIZE];
+    if (joinToCurrentDirectory(fileName, path) != LOAD_OPTIONS_OK) {
+        return; // those problems have lines of their own
+    }
+    const size_t directoryLength = strlen(path) - strlen(fileName);
+    // "my.ini" in /work is /workmy.ini; a directory that ends in a separator
+    // (the root) joins well without one, and there is no rule to name.
+    const bool separatorMissing =
+        !platIsPathSeparator(fileName[0]) &&
+        (directoryLength == 0 || !platIsPathSeparator(path[directoryLength - 1]));
+    if (!separatorMissing) {
+        fprintf(stderr, "demo_sgen: no readable option file at '%s'\n", path);
+        return;
+    }
+    // '/' is the separator of the default name too, and Windows takes it.
+    fprintf(stderr,
+            "demo_sgen: no readable option file at '%s': the name is joined to the current "
+            "directory without a separator, so '/%s' was probably meant\n",
+            path, fileName);
 }

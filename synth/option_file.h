@@ -30,6 +30,11 @@ enum LoadOptionsResult {
 // can be opened and is not too large.
 int32_t loadOptions(const char *fileName);
 
+// The line on standard error that follows the missing-file message: the
+// path that was looked for and, when the name brings no separator, the
+// rule that joined it to the current directory.
+void explainMissingOptionFile(const char *fileName);
+
 // Converts one value text by an option type and stores it in the variable;
 // an unknown type leaves the variable as it is.
 void storeOptionValue(int32_t type, const char *text, void *variable);

@@ -25,7 +25,9 @@ A scenario is a folder:
                    file readable but what the setup takes away
   expected_stdout  the whole standard output
   expected_status  exit status (absent: 0)
-  expected_stderr  the whole standard error (absent: not compared)
+  expected_stderr  the whole standard error (absent: not compared); in it
+                   {work} stands for the working directory as the program
+                   names it
   expected_trace   the library's call trace (absent: not compared)
   expected_files/  files the run must leave in its working directory, each
                    compared with the file of the same path there; in them
@@ -302,6 +304,7 @@ class run_plan:
         self.directory_removed = False  # removed once the program is in it
         self.written = []  # files compared after the run, relative to directory
         self.work = ""  # the run's work directory, as the runner names it
+        self.seen_directory = ""  # the working directory, as the program names it
 
 
 def defaults_of(scenario):
@@ -356,10 +359,12 @@ def prepare_run(options, windows, root):
         os.chmod(scratch, 0o1777)
         plan.environment["TMPDIR"] = scratch
     plan.work = work
-    trace_path, work_path = plan.trace, work
+    # The current directory a program reads has no symbolic links in it.
+    trace_path, work_path, plan.seen_directory = plan.trace, work, os.path.realpath(plan.directory)
     if windows:
         # One conversion for all: each start of winepath costs.
-        trace_path, work_path, program = windows.paths([plan.trace, work, program])
+        trace_path, work_path, program, plan.seen_directory = windows.paths(
+            [plan.trace, work, program, plan.seen_directory])
     plan.environment.update(scenario_environment(scenario, windows, work, trace_path, work_path))
 
     plan.program = program
@@ -496,6 +501,8 @@ def execute(plan, windows):
     stdout, stderr = run.stdout, run.stderr
     if windows:
         stdout, stderr = windows.program_text(stdout), windows.program_text(stderr)
+    # A run's directory differs from run to run; the scenario names it {work}.
+    stderr = stderr.replace(plan.seen_directory.encode("utf-8"), b"{work}")
     actual = {
         "expected_stdout": stdout,
         "expected_stderr": stderr,

@@ -17,13 +17,16 @@ WIDTH, HEIGHT = 1200, 1000  # pixels of a PNG
 SVG_SIZE = 'width="864pt" height="720pt"'  # the same 12 x 10 inches
 
 LOG = (
-    "time,temperature_C,vccint_V,vccaux_V,vrefp_V,vrefn_V,out_of_tolerance\n"
+    "time,temperature_C,vccint_V,vccaux_V,vrefp_V,vrefn_V,out_of_tolerance,failed_reads\n"
     + "".join(f"2026-03-01T23:59:{second:02d}.250+01:00,{40 + second / 10:.3f},"
               f"{1.08 if second in (5, 6) else 1.002:.3f},,{1.249:.3f},0.001,"
-              f"{'vccint' if second in (5, 6) else ''}\n" for second in range(30))
-    # past midnight, and a row without the temperature
-    + "2026-03-02T00:00:00.250+01:00,,1.002,,1.249,0.001,\n"
+              f"{'vccint' if second in (5, 6) else ''},\n" for second in range(30))
+    # past midnight, and a row whose temperature read failed
+    + "2026-03-02T00:00:00.250+01:00,,1.002,,1.249,0.001,,temperature:0xC0000120\n"
 )
+# A log begun before failed_reads was logged, as older runs wrote it.
+EARLIER_LOG = ("time,temperature_C,vccint_V,vccaux_V,vrefp_V,vrefn_V,out_of_tolerance\n"
+               "2026-03-01T23:59:00.250+01:00,40.000,1.002,,1.249,0.001,\n")
 
 failures = []
 passes = []
@@ -73,6 +76,11 @@ def main():
               f"PNG: status {run.returncode}, standard error {run.stderr!r}")
         check(png_size(os.path.join(work, "short.png")) == (WIDTH, HEIGHT),
               f"a {WIDTH} x {HEIGHT} PNG, not {png_size(os.path.join(work, 'short.png'))}")
+        with open(os.path.join(work, "earlier.csv"), "w") as handle:
+            handle.write(EARLIER_LOG)
+        run = plot("earlier.csv", "-o", "earlier.png")
+        check(run.returncode == 0, f"a log of the earlier columns: status {run.returncode}, "
+              f"{run.stderr!r}")
         run = plot("short.csv", "-o", "short.svg")
         check(run.returncode == 0, f"SVG: status {run.returncode}, {run.stderr!r}")
         svg = open(os.path.join(work, "short.svg"), encoding="utf-8").read(2000) \
@@ -83,7 +91,7 @@ def main():
         with open(os.path.join(work, "demo_sensors.ini"), "w") as handle:
             handle.write("[Option]\nIsMon=1\n")
         with open(os.path.join(work, "bad_row.csv"), "w") as handle:
-            handle.write(LOG + "yesterday,1,2,3,4,5,\n")
+            handle.write(LOG + "yesterday,1,2,3,4,5,,\n")
         for name, reason in (("demo_sensors.ini", "does not start with the header row"),
                              ("missing.csv", "cannot be read"),
                              ("bad_row.csv", "line 33: 'yesterday' is not a time")):

@@ -51,14 +51,18 @@ TEST_F(SensorCommandLine, AnyOrderAndTheLastOfARepeatedOptionWins) {
     EXPECT_STREQ(g_optionFile, "b.ini");
 }
 
-// "-lid 2" used to be ignored whole and the first board opened.
+// "-lid 2" used to be ignored whole and the first board opened; "-f t.ini"
+// named the option file ''.
 TEST_F(SensorCommandLine, ANumberOptionWithoutItsValueIsRefused) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(parse({"-lid", "2"}), SENSOR_COMMAND_LINE_NO_VALUE);
     EXPECT_EQ(parse({"-pu"}), SENSOR_COMMAND_LINE_NO_VALUE);
+    EXPECT_EQ(parse({"-f", "t.ini"}), SENSOR_COMMAND_LINE_NO_VALUE);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "ERROR: Option -lid needs its value attached: -lid<lid>\n"
-              "ERROR: Option -pu needs its value attached: -pu<puid>\n");
+              "ERROR: Option -pu needs its value attached: -pu<puid>\n"
+              "ERROR: Option -f needs its value attached: -f<file>\n");
+    EXPECT_EQ(g_optionFile, nullptr);
 }
 
 TEST_F(SensorCommandLine, KelDirEmptyOrAtTheLimit) {

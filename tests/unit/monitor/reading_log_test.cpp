@@ -49,7 +49,8 @@ TEST(LogTime, IsoWithMillisecondsAndTheZoneOffset) {
 }
 
 TEST_F(ReadingLog, ARowHoldsTheValuesAsTheTableShowsThem) {
-    EXPECT_EQ(readingRow(kNoon), "2026-03-01T12:05:09.007+01:00,41.500,1.000,1.800,1.249,0.002,\n");
+    EXPECT_EQ(readingRow(kNoon, LOG_COLUMNS_CURRENT),
+              "2026-03-01T12:05:09.007+01:00,41.500,1.000,1.800,1.249,0.002,,\n");
 }
 
 TEST_F(ReadingLog, OutOfToleranceNamesTheErrorRowsInColumnOrder) {
@@ -57,11 +58,28 @@ TEST_F(ReadingLog, OutOfToleranceNamesTheErrorRowsInColumnOrder) {
     g_readings.vccAux.current = 1.5;
     g_readings.vrefP = 1.3125; // exactly 5 %
     g_readings.vrefN = 0.5;    // nominal 0: never an error row
-    EXPECT_EQ(readingRow(kNoon),
-              "2026-03-01T12:05:09.007+01:00,41.500,1.060,1.500,1.312,0.500,vccint;vccaux;vrefp\n");
+    EXPECT_EQ(
+        readingRow(kNoon, LOG_COLUMNS_CURRENT),
+        "2026-03-01T12:05:09.007+01:00,41.500,1.060,1.500,1.312,0.500,vccint;vccaux;vrefp,\n");
     g_flags.vccAux = 0; // a row not shown is not marked
-    EXPECT_EQ(readingRow(kNoon),
-              "2026-03-01T12:05:09.007+01:00,41.500,1.060,,1.312,0.500,vccint;vrefp\n");
+    EXPECT_EQ(readingRow(kNoon, LOG_COLUMNS_CURRENT),
+              "2026-03-01T12:05:09.007+01:00,41.500,1.060,,1.312,0.500,vccint;vrefp,\n");
+}
+
+// The table shows a failed read's stale value; the log must not, or a
+// dropped server looks like an excursion in a soak log.
+TEST_F(ReadingLog, AFailedReadIsAnEmptyCellNamedWithItsStatus) {
+    g_readings.vccInt.current = 1.06; // stale, and out of tolerance: not marked
+    g_readings.status.temperature = static_cast<int32_t>(0xC0000120u);
+    g_readings.status.vccInt = static_cast<int32_t>(0xC0000120u);
+    g_readings.status.vrefN = static_cast<int32_t>(0xC005010Au); // as returned
+    g_readings.status.vccAux = 0x00070000;                       // bits 16 to 18: read
+    g_flags.vrefP = 0;
+    g_readings.status.vrefP = -1; // not read this pass: its flag is off
+    EXPECT_EQ(readingRow(kNoon, LOG_COLUMNS_CURRENT),
+              "2026-03-01T12:05:09.007+01:00,,,1.800,,,,"
+              "temperature:0xC0000120;vccint:0xC0000120;vrefn:0xC005010A\n");
+    EXPECT_EQ(readingRow(kNoon, LOG_COLUMNS_EARLIER), "2026-03-01T12:05:09.007+01:00,,,1.800,,,\n");
 }
 
 TEST_F(ReadingLog, ADecimalPointWhateverTheNumericLocale) {
@@ -74,9 +92,9 @@ TEST_F(ReadingLog, ADecimalPointWhateverTheNumericLocale) {
     if (set == nullptr) {
         GTEST_SKIP() << "no locale with a decimal comma on this system";
     }
-    const std::string row = readingRow(kNoon);
+    const std::string row = readingRow(kNoon, LOG_COLUMNS_CURRENT);
     setlocale(LC_NUMERIC, "C");
-    EXPECT_EQ(row, "2026-03-01T12:05:09.007+01:00,41.500,1.000,1.800,1.249,0.002,\n");
+    EXPECT_EQ(row, "2026-03-01T12:05:09.007+01:00,41.500,1.000,1.800,1.249,0.002,,\n");
 }
 
 // New files and appending are end-to-end scenarios; an empty file is new.
@@ -86,6 +104,27 @@ TEST_F(ReadingLog, AnEmptyFileGetsTheHeader) {
     openReadingLog();
     closeReadingLog();
     EXPECT_EQ(fileText("empty.csv"), READING_LOG_HEADER);
+}
+
+// Its readers know seven columns: the rows go on in them.
+TEST_F(ReadingLog, ALogWithTheEarlierHeaderKeepsItsColumns) {
+    const std::string earlier = READING_LOG_EARLIER_HEADER "2026-03-01T08:00:00.000+01:00,"
+                                                           "41.500,1.002,1.797,1.249,0.001,\n";
+    write("earlier.csv", earlier);
+    write("current.csv", READING_LOG_HEADER);
+    g_readings.status.vccInt = static_cast<int32_t>(0xC000010Au);
+    for (const char *name : {"earlier.csv", "current.csv"}) {
+        g_logFile = name;
+        openReadingLog();
+        logReadings();
+        closeReadingLog();
+    }
+    const std::string earlierRows = fileText("earlier.csv");
+    EXPECT_EQ(earlierRows.substr(0, earlier.size()), earlier);
+    EXPECT_EQ(earlierRows.substr(earlier.size() + 29), ",41.500,,1.800,1.249,0.002,\n");
+    const std::string currentRows = fileText("current.csv");
+    EXPECT_EQ(currentRows.substr(sizeof READING_LOG_HEADER - 1 + 29),
+              ",41.500,,1.800,1.249,0.002,,vccint:0xC000010A\n");
 }
 
 TEST_F(ReadingLog, EveryRowIsOnDiskBeforeTheNextTable) {
@@ -120,7 +159,7 @@ TEST_F(ReadingLog, AFailedWriteIsReportedOnceAndLoggingStops) {
         GTEST_SKIP() << "no /dev/full";
     }
     testing::internal::CaptureStderr();
-    attachReadingLog(full, "full.csv");
+    attachReadingLog(full, "full.csv", LOG_COLUMNS_CURRENT);
     logReadings();
     logReadings();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
