@@ -62,19 +62,24 @@ uint16_t portOf(const struct sockaddr_storage &address) {
                      : reinterpret_cast<const struct sockaddr_in *>(&address)->sin_port);
 }
 
+// A socket for the first address the name resolves to, the whole list kept
+// in *resolved; kNoSocket with the reason.
+PlatSocket openResolved(const std::string &address, uint16_t port, bool passive, Resolved *resolved,
+                        std::string *problem) {
+    return resolve(address, port, passive, resolved, problem) ? openSocket(*resolved->list, problem)
+                                                              : kNoSocket;
+}
+
 } // namespace
 
 PlatSocket platListen(const std::string &address, uint16_t port, uint16_t *boundPort,
                       std::string *problem, bool *beyondLoopback) {
     Resolved resolved;
-    if (!resolve(address, port, true, &resolved, problem)) {
-        return kNoSocket;
-    }
-    const struct addrinfo &first = *resolved.list;
-    const PlatSocket listener = openSocket(first, problem);
+    const PlatSocket listener = openResolved(address, port, true, &resolved, problem);
     if (listener == kNoSocket) {
         return kNoSocket;
     }
+    const struct addrinfo &first = *resolved.list;
     shareNoPort(handleOf(listener));
     struct sockaddr_storage bound = {};
     socklen_t boundSize = sizeof bound;
@@ -98,16 +103,12 @@ PlatSocket platListen(const std::string &address, uint16_t port, uint16_t *bound
 PlatSocket platConnect(const std::string &address, uint16_t port, int timeoutMs,
                        std::string *problem) {
     Resolved resolved;
-    if (!resolve(address, port, false, &resolved, problem)) {
-        return kNoSocket;
-    }
-    const struct addrinfo &first = *resolved.list;
-    const PlatSocket connection = openSocket(first, problem);
+    const PlatSocket connection = openResolved(address, port, false, &resolved, problem);
     if (connection == kNoSocket) {
         return kNoSocket;
     }
     prepareConnection(handleOf(connection));
-    if (!connectWithin(handleOf(connection), first, timeoutMs, problem)) {
+    if (!connectWithin(handleOf(connection), *resolved.list, timeoutMs, problem)) {
         platCloseSocket(connection);
         return kNoSocket;
     }
@@ -124,4 +125,57 @@ std::string platPeerAddress(PlatSocket socket) {
         return "an unknown address";
     }
     return host;
+}
+
+bool platSendAll(PlatSocket socket, const void *data, size_t size, int timeoutMs,
+                 std::string *problem) {
+    const char *bytes = static_cast<const char *>(data);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (size > 0) {
+        const long sent = sendSome(handleOf(socket), bytes, size);
+        if (sent > 0) {
+            bytes += sent;
+            size -= static_cast<size_t>(sent);
+            continue;
+        }
+        const Failure failure = sent < 0 ? lastFailure() : Failure::other;
+        if (failure == Failure::interrupted) {
+            continue;
+        }
+        if (failure == Failure::wouldBlock) {
+            const int ready = waitFor(handleOf(socket), Readiness::writable, remainingMs(deadline));
+            if (ready > 0) {
+                continue;
+            }
+            *problem = ready == 0 ? "the peer takes nothing in time" : lastErrorText();
+            return false;
+        }
+        *problem = sent < 0 ? lastErrorText() : "connection closed";
+        return false;
+    }
+    return true;
+}
+
+long platReceive(PlatSocket socket, void *data, size_t size, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const long got = receiveSome(handleOf(socket), data, size);
+        if (got >= 0) {
+            return got;
+        }
+        const Failure failure = lastFailure();
+        if (failure == Failure::interrupted) {
+            continue;
+        }
+        if (failure != Failure::wouldBlock) {
+            return kReceiveFailed;
+        }
+        const int ready = waitFor(handleOf(socket), Readiness::readable, remainingMs(deadline));
+        if (ready == 0) {
+            return kReceiveTimedOut;
+        }
+        if (ready < 0) {
+            return kReceiveFailed;
+        }
+    }
 }

@@ -58,6 +58,21 @@ void prepareConnection(SystemSocket socket);
 
 void setNonBlocking(SystemSocket socket);
 
+// What a socket waits to be.
+enum class Readiness { readable, writable };
+
+// Waits up to timeoutMs: >0 ready, 0 timed out, <0 failed.
+int waitFor(SystemSocket socket, Readiness readiness, int timeoutMs);
+
+// One send or receive as the system does it, never raising a signal: the
+// bytes moved, or -1 (see lastFailure).
+long sendSome(SystemSocket socket, const char *bytes, size_t size);
+long receiveSome(SystemSocket socket, void *data, size_t size);
+
+// Why the last send or receive moved nothing.
+enum class Failure { interrupted, wouldBlock, other };
+Failure lastFailure();
+
 // Connects the prepared socket within timeoutMs; false with the reason.
 bool connectWithin(SystemSocket socket, const struct addrinfo &address, int timeoutMs,
                    std::string *problem);

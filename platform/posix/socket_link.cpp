@@ -13,10 +13,10 @@
 
 using namespace socket_system;
 
-namespace {
+namespace socket_system {
 
-// Waits for the events on the descriptor: >0 ready, 0 timed out, <0 failed.
-int waitFor(int fd, short events, int timeoutMs) {
+int waitFor(int fd, Readiness readiness, int timeoutMs) {
+    const short events = readiness == Readiness::readable ? POLLIN : POLLOUT;
     struct pollfd watched = {fd, events, 0};
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -27,9 +27,19 @@ int waitFor(int fd, short events, int timeoutMs) {
     }
 }
 
-} // namespace
+long sendSome(int fd, const char *bytes, size_t size) {
+    return static_cast<long>(send(fd, bytes, size, MSG_NOSIGNAL));
+}
 
-namespace socket_system {
+long receiveSome(int fd, void *data, size_t size) {
+    return static_cast<long>(recv(fd, data, size, 0));
+}
+
+Failure lastFailure() {
+    return errno == EINTR                            ? Failure::interrupted
+           : errno == EAGAIN || errno == EWOULDBLOCK ? Failure::wouldBlock
+                                                     : Failure::other;
+}
 
 PlatSocket openSocket(const struct addrinfo &address, std::string *problem) {
     const int fd =
@@ -67,7 +77,7 @@ bool connectWithin(int fd, const struct addrinfo &address, int timeoutMs, std::s
         *problem = strerror(errno);
         return false;
     }
-    const int ready = waitFor(fd, POLLOUT, timeoutMs);
+    const int ready = waitFor(fd, Readiness::writable, timeoutMs);
     int error = 0;
     socklen_t size = sizeof error;
     if (ready <= 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) {
@@ -96,57 +106,6 @@ PlatSocket platAccept(PlatSocket listener, int timeoutMs) {
     }
     prepareConnection(fd);
     return fd;
-}
-
-bool platSendAll(PlatSocket socket, const void *data, size_t size, int timeoutMs,
-                 std::string *problem) {
-    const char *bytes = static_cast<const char *>(data);
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (size > 0) {
-        const ssize_t sent = send(handleOf(socket), bytes, size, MSG_NOSIGNAL);
-        if (sent > 0) {
-            bytes += sent;
-            size -= static_cast<size_t>(sent);
-            continue;
-        }
-        if (sent < 0 && errno == EINTR) {
-            continue;
-        }
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const int ready = waitFor(handleOf(socket), POLLOUT, remainingMs(deadline));
-            if (ready > 0) {
-                continue;
-            }
-            *problem = ready == 0 ? "the peer takes nothing in time" : strerror(errno);
-            return false;
-        }
-        *problem = sent < 0 ? strerror(errno) : "connection closed";
-        return false;
-    }
-    return true;
-}
-
-long platReceive(PlatSocket socket, void *data, size_t size, int timeoutMs) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const ssize_t got = recv(handleOf(socket), data, size, 0);
-        if (got >= 0) {
-            return static_cast<long>(got);
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            return kReceiveFailed;
-        }
-        const int ready = waitFor(handleOf(socket), POLLIN, remainingMs(deadline));
-        if (ready == 0) {
-            return kReceiveTimedOut;
-        }
-        if (ready < 0) {
-            return kReceiveFailed;
-        }
-    }
 }
 
 bool platPeerGone(PlatSocket socket) {

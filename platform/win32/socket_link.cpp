@@ -11,14 +11,6 @@ namespace {
 // wait on the stop event beside a socket.
 const int kStopCheckMs = 100;
 
-// >0 ready, 0 timed out, <0 failed.
-int waitFor(SOCKET socket, short events, int timeoutMs) {
-    WSAPOLLFD watched = {};
-    watched.fd = socket;
-    watched.events = events;
-    return WSAPoll(&watched, 1, timeoutMs);
-}
-
 std::string errorText(int error) {
     char text[256] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
@@ -34,6 +26,28 @@ std::string errorText(int error) {
 } // namespace
 
 namespace socket_system {
+
+int waitFor(SOCKET socket, Readiness readiness, int timeoutMs) {
+    WSAPOLLFD watched = {};
+    watched.fd = socket;
+    watched.events = readiness == Readiness::readable ? POLLRDNORM : POLLWRNORM;
+    return WSAPoll(&watched, 1, timeoutMs);
+}
+
+// Winsock moves at most an int's worth at a time.
+int chunkOf(size_t size) { return size > 1u << 30 ? 1 << 30 : static_cast<int>(size); }
+
+long sendSome(SOCKET socket, const char *bytes, size_t size) {
+    return send(socket, bytes, chunkOf(size), 0);
+}
+
+long receiveSome(SOCKET socket, void *data, size_t size) {
+    return recv(socket, static_cast<char *>(data), chunkOf(size), 0);
+}
+
+Failure lastFailure() {
+    return WSAGetLastError() == WSAEWOULDBLOCK ? Failure::wouldBlock : Failure::other;
+}
 
 PlatSocket openSocket(const struct addrinfo &address, std::string *problem) {
     const SOCKET opened = socket(address.ai_family, address.ai_socktype, address.ai_protocol);
@@ -114,7 +128,7 @@ PlatSocket platAccept(PlatSocket listener, int timeoutMs) {
         }
         const int wait =
             remainingMs(deadline) < kStopCheckMs ? remainingMs(deadline) : kStopCheckMs;
-        if (waitFor(handleOf(listener), POLLRDNORM, wait) > 0) {
+        if (waitFor(handleOf(listener), Readiness::readable, wait) > 0) {
             break;
         }
         if (remainingMs(deadline) == 0) {
@@ -127,53 +141,6 @@ PlatSocket platAccept(PlatSocket listener, int timeoutMs) {
     }
     prepareConnection(accepted);
     return static_cast<PlatSocket>(accepted);
-}
-
-bool platSendAll(PlatSocket socket, const void *data, size_t size, int timeoutMs,
-                 std::string *problem) {
-    const char *bytes = static_cast<const char *>(data);
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (size > 0) {
-        const int chunk = size > 1u << 30 ? 1 << 30 : static_cast<int>(size);
-        const int sent = send(handleOf(socket), bytes, chunk, 0);
-        if (sent > 0) {
-            bytes += sent;
-            size -= static_cast<size_t>(sent);
-            continue;
-        }
-        if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) {
-            const int ready = waitFor(handleOf(socket), POLLWRNORM, remainingMs(deadline));
-            if (ready > 0) {
-                continue;
-            }
-            *problem = ready == 0 ? "the peer takes nothing in time" : lastErrorText();
-            return false;
-        }
-        *problem = sent == SOCKET_ERROR ? lastErrorText() : "connection closed";
-        return false;
-    }
-    return true;
-}
-
-long platReceive(PlatSocket socket, void *data, size_t size, int timeoutMs) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    const int wanted = size > 1u << 30 ? 1 << 30 : static_cast<int>(size);
-    for (;;) {
-        const int got = recv(handleOf(socket), static_cast<char *>(data), wanted, 0);
-        if (got >= 0) {
-            return got;
-        }
-        if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            return kReceiveFailed;
-        }
-        const int ready = waitFor(handleOf(socket), POLLRDNORM, remainingMs(deadline));
-        if (ready == 0) {
-            return kReceiveTimedOut;
-        }
-        if (ready < 0) {
-            return kReceiveFailed;
-        }
-    }
 }
 
 bool platPeerGone(PlatSocket socket) {
