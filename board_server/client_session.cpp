@@ -8,6 +8,7 @@
 
 #include "authentication.h"
 #include "frame_source.h"
+#include "greeting_progress.h"
 #include "guess_throttle.h"
 #include "handle_book.h"
 #include "messages.h"
@@ -72,6 +73,7 @@ Greeting greet(PlatSocket socket, proto::FrameSource *frames, const std::string 
         *problem = "no greeting";
         return Greeting::refused;
     }
+    markGreeted(socket);
     if (hello->version != proto::kVersion) {
         *problem = "protocol version " + std::to_string(hello->version) +
                    " (this server speaks version " + std::to_string(proto::kVersion) + ")";

@@ -11,6 +11,7 @@
 
 #include "background_thread.h"
 #include "connection_source.h"
+#include "greeting_progress.h"
 #include "messages.h"
 #include "refusal_tally.h"
 #include "remote_status.h"
@@ -63,41 +64,54 @@ std::string limitReached(const Sessions &sessions, const std::string &peer) {
     return std::string();
 }
 
-// The connection not yet welcomed that a new one from source replaces
-// when all places are taken: the oldest of the source that holds the most
-// (the new connection's counted with it), so that a flooding address loses
-// its own and one that holds a few keeps them.
-Session *roomFor(const Sessions &sessions, const std::string &source) {
-    std::map<std::string, size_t> waitingBySource;
-    size_t waiting = 0;
+// The oldest connection that `counts` among those of the source that has
+// the most of them (the new connection's source counted with one more);
+// nullptr when none counts.
+template <class Counts>
+Session *oldestOfTheHeaviest(const Sessions &sessions, const std::string &newSource,
+                             Counts counts) {
+    std::map<std::string, size_t> bySource;
     for (const auto &session : sessions) {
-        if (waitsForWelcome(*session)) {
-            ++waitingBySource[session->source];
-            ++waiting;
-        }
+        bySource[session->source] += counts(*session) ? 1 : 0;
     }
-    if (waiting < kMaxUnwelcomed) {
-        return nullptr;
-    }
-    ++waitingBySource[source];
+    ++bySource[newSource];
     std::string heaviest;
     size_t most = 0;
-    for (const auto &entry : waitingBySource) {
-        if (entry.second > most) {
+    for (const auto &entry : bySource) {
+        // On a tie the new connection's source is no victim: it holds the
+        // fewest of them.
+        if (entry.second > most || (entry.second == most && heaviest == newSource)) {
             most = entry.second;
             heaviest = entry.first;
         }
     }
-    // When every source holds one, the new connection's is no victim: the
-    // oldest of all is.
     Session *oldest = nullptr;
     for (const auto &session : sessions) {
-        if (waitsForWelcome(*session) && session->source == heaviest) {
+        if (counts(*session) && session->source == heaviest) {
             return session.get();
         }
-        oldest = oldest == nullptr && waitsForWelcome(*session) ? session.get() : oldest;
+        oldest = oldest == nullptr && counts(*session) ? session.get() : oldest;
     }
     return oldest;
+}
+
+// The connection not yet welcomed that a new one from source replaces
+// when all places are taken: one that has not greeted before one that is
+// proving the token, and of those the oldest of the source that holds the
+// most, so that a flooding address loses its own and one that holds a few
+// keeps them.
+Session *roomFor(const Sessions &sessions, const std::string &source) {
+    size_t waiting = 0;
+    for (const auto &session : sessions) {
+        waiting += waitsForWelcome(*session) ? 1 : 0;
+    }
+    if (waiting < kMaxUnwelcomed) {
+        return nullptr;
+    }
+    Session *silent = oldestOfTheHeaviest(sessions, source, [](const Session &session) {
+        return waitsForWelcome(session) && !hasGreeted(session.socket);
+    });
+    return silent != nullptr ? silent : oldestOfTheHeaviest(sessions, source, waitsForWelcome);
 }
 
 void makeRoomFor(const Sessions &sessions, const std::string &source) {
@@ -113,6 +127,7 @@ void joinFinished(Sessions *sessions) {
     for (auto session = sessions->begin(); session != sessions->end();) {
         if ((*session)->finished) {
             (*session)->thread.join();
+            forgetGreeting((*session)->socket);
             platCloseSocket((*session)->socket);
             session = sessions->erase(session);
         } else {
@@ -158,6 +173,7 @@ void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSett
     }
     for (const auto &session : sessions) {
         session->thread.join();
+        forgetGreeting(session->socket);
         platCloseSocket(session->socket);
     }
 }

@@ -406,6 +406,74 @@ def over_a_slow_link(binaries, root):
     check("left (no answer" not in log, f"the server let a client go:\n{log}")
 
 
+def flood_and_guessing(binaries, root):
+    """While connections that never greet flood a server with a token and
+    programs with a wrong token guess at it, all from the programs' own
+    address: 8 of 8 demo_sgen -q runs with the right token are served, the
+    guesses are slowed to the documented rate, and the log counts the flood
+    in a line a second instead of a line a connection. Prints the rate."""
+    token = token_file(root, "token", os.urandom(32).hex())
+    share = sharing(binaries, root, "--token-file", token)
+    host, port = share.server.address.rsplit(":", 1)
+    wrong = token_file(root, "wrong", os.urandom(32).hex())
+    stop = threading.Event()
+    opened = [0]
+    guesses = []
+
+    def flood():
+        held = []
+        while not stop.is_set():
+            try:
+                held.append(socket.create_connection((host, int(port)), timeout=5))
+                opened[0] += 1
+            except OSError:
+                time.sleep(0.01)
+            if len(held) >= 200:
+                held.pop(0).close()
+        for connection in held:
+            connection.close()
+
+    def guess():
+        environment = dict(share.client.environment, KEL_TOKEN_FILE=wrong)
+        while not stop.is_set():
+            run, _ = share.run("demo_sgen", "-q", environment=environment)
+            guesses.append((time.monotonic(), b"SHARED" in run.stdout))
+
+    workers = [threading.Thread(target=flood) for _ in range(2)]
+    workers += [threading.Thread(target=guess) for _ in range(GUESSERS)]
+    for worker in workers:
+        worker.start()
+    try:
+        time.sleep(3)  # the guessing reaches its slowest, the flood its height
+        environment = dict(share.client.environment, KEL_TOKEN_FILE=token)
+        served = 0
+        for _ in range(8):
+            run, seconds = share.run("demo_sgen", "-q", environment=environment)
+            served += run.returncode == 0 and not run.stderr
+        measured_from = time.monotonic()
+        time.sleep(GUESS_SECONDS)
+        answered = sum(1 for at, _ in guesses if at >= measured_from)
+    finally:
+        stop.set()
+        for worker in workers:
+            worker.join()
+    rate = answered / GUESS_SECONDS
+    print(f"{served} of 8 runs served beside {opened[0]} silent connections; "
+          f"{rate:.1f} wrong proofs answered a second from {GUESSERS} guessing programs")
+    check(served == 8, f"only {served} of 8 runs were served during the flood")
+    check(not any(let_in for _, let_in in guesses), "a wrong token was let in")
+    check(rate <= GUESSERS / 2 + 1, f"{rate:.1f} guesses a second: not slowed")
+    log = share.stop()
+    check(log.count("\n") < opened[0] / 2, f"the flood took {log.count(chr(10))} log lines")
+    check("more connections refused within a second" in log, f"no tally in the log:\n{log}")
+
+
+# The guessing programs of flood_and_guessing, and how long their rate is
+# measured.
+GUESSERS = 16
+GUESS_SECONDS = 6
+
+
 class network_namespace:
     """A network namespace joined to this one by a veth pair: this side
     10.R.S.1, the namespace's 10.R.S.2, R and S from the process number."""
@@ -488,7 +556,7 @@ CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_wai
                                           second_times_out, killed_holder_given_back,
                                           server_stopped_under_a_holder, recordings_per_client,
                                           unreachable_servers, server_refusals,
-                                          token_holders_only, over_a_slow_link,
+                                          token_holders_only, over_a_slow_link, flood_and_guessing,
                                           across_a_network)}
 
 
