@@ -266,13 +266,16 @@ def token_file(root, name, text, mode=0o600):
 
 def server_refusals(binaries, root):
     """kel_server refuses at start to listen where other hosts reach it
-    without a token, and a token file that is missing, empty or open to
-    others: one line on standard error, status 1."""
+    without a token, a token file that is missing, empty or open to others,
+    and a recordings' folder it cannot write: one line on standard error,
+    status 1. --help and --version answer on standard output."""
     server = os.path.join(binaries, "kel_server")
     cases = (
         (["--listen", "0.0.0.0:0"], "needs --token-file"),
-        # A host name that looks like a loopback address is none.
-        (["--listen", "127.0.0.1.example.invalid:0"], "needs --token-file"),
+        # A host name that looks like a loopback address is judged by what
+        # it resolves to: here nothing.
+        (["--listen", "127.0.0.1.example.invalid:0"], "cannot resolve the address"),
+        (["--record", os.path.join(root, "no-such-folder")], "cannot write recordings in"),
         (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file"),
         (["--token-file", token_file(root, "empty", " \n")], "holds no token"),
         (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],
@@ -284,6 +287,23 @@ def server_refusals(binaries, root):
         lines = run.stderr.decode("utf-8", "replace").splitlines()
         check(run.returncode == 1 and len(lines) == 1 and expected in lines[0] and not run.stdout,
               f"kel_server {' '.join(options)}: status {run.returncode}, {lines}")
+    # The command line: every option of the usage line has its help line;
+    # an argument at fault is named.
+    runs = {option: subprocess.run([server, option], stdin=subprocess.DEVNULL,
+                                   capture_output=True, timeout=LIMIT_SECONDS)
+            for option in ("--help", "--version", "--no-such-option", "--listen")}
+    usage, *helps = runs["--help"].stdout.decode().splitlines()
+    options = re.findall(r"\[(--[a-z-]+)", usage)
+    check(runs["--help"].returncode == 0 and len(options) == len(helps) >= 6 and
+          all(help.split()[0] == option for option, help in zip(options, helps)),
+          f"kel_server --help:\n{runs['--help'].stdout.decode()}")
+    check(runs["--version"].returncode == 0 and
+          re.fullmatch(rb"kel_server kel-board-demos \d+\.\d+\.\d+\n", runs["--version"].stdout),
+          f"kel_server --version: {runs['--version'].stdout!r}")
+    for option in ("--no-such-option", "--listen"):
+        named = runs[option].stderr.decode().splitlines()[:1] or [""]
+        check(runs[option].returncode == 1 and not runs[option].stdout and option in named[0],
+              f"kel_server {option}: {runs[option].returncode}, {runs[option].stderr!r}")
 
 
 def token_holders_only(binaries, root):
@@ -552,12 +572,54 @@ def across_a_network(binaries, root):
     return 0
 
 
+def name_beyond_loopback(binaries, root):
+    """A name that the hosts file maps beyond loopback needs the token as
+    the address does, "localhost" too, an IPv4 address mapped into IPv6
+    too: kel_server in network and mount namespaces of its own, where a
+    hosts file of its own is bound over /etc/hosts and 10.77.0.1 is a local
+    address. With the token it listens there."""
+    isolated = ["unshare", "--net", "--mount", "--"]
+    if not shutil.which("unshare") or not shutil.which("ip") or os.geteuid() != 0 or \
+            subprocess.run([*isolated, "true"], capture_output=True).returncode != 0:
+        print("no network and mount namespaces: the test needs root, unshare(1) and ip(8)")
+        return 77
+    hosts = os.path.join(root, "hosts")
+    with open(hosts, "w", encoding="utf-8") as file:
+        file.write("10.77.0.1 localhost kel-board-host\n::ffff:10.77.0.1 kel-mapped-host\n")
+    token = token_file(root, "token", os.urandom(32).hex())
+
+    def server(*options):
+        setup = ("ip link set lo up && ip addr add 10.77.0.1/32 dev lo && "
+                 f"mount --bind {hosts} /etc/hosts && exec \"$@\"")
+        return subprocess.Popen([*isolated, "sh", "-c", setup, "sh",
+                                 os.path.join(binaries, "kel_server"), *options],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+
+    for name in ("localhost", "kel-board-host", "kel-mapped-host"):
+        process = server("--listen", name + ":0")
+        sharing.started.append(process)
+        status, out, err = finish(process)
+        lines = err.decode("utf-8", "replace").splitlines()
+        check(status == 1 and not out and len(lines) == 1 and "needs --token-file" in lines[0],
+              f"kel_server --listen {name}:0 without a token: status {status}, {out!r}, {lines}")
+    process = server("--listen", "localhost:0", "--token-file", token)
+    sharing.started.append(process)
+    line = process.stdout.readline().decode("utf-8", "replace")
+    process.send_signal(signal.SIGTERM)
+    status, _, err = finish(process)
+    check(line.startswith("listening on localhost:") and status == 0 and
+          b"clients authenticate with the token" in err,
+          f"kel_server with the token: {line!r}, status {status}, {err.decode()}")
+    return 0
+
+
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, killed_holder_given_back,
                                           server_stopped_under_a_holder, recordings_per_client,
                                           unreachable_servers, server_refusals,
                                           token_holders_only, over_a_slow_link, flood_and_guessing,
-                                          across_a_network)}
+                                          across_a_network, name_beyond_loopback)}
 
 
 def main():
