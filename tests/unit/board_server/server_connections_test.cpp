@@ -19,6 +19,7 @@
 #include "authentication.h"
 #include "call_shapes.h"
 #include "connection_loop.h"
+#include "connection_source.h"
 #include "guess_throttle.h"
 #include "local_server.h"
 #include "messages.h"
@@ -248,6 +249,11 @@ TEST(ServerConnections, OnlyAClientWithTheTokenIsLetIn) {
 // source slow its later proofs (by at most 2 s), every loopback address
 // being one source, and the right token is still let in.
 TEST(ServerConnections, WrongProofsSlowTheirSourceButNeverLockOutTheToken) {
+    // Any local user may pick any loopback address to guess from.
+    EXPECT_EQ(connectionSource("127.0.0.1"), connectionSource("127.8.9.10"));
+    EXPECT_EQ(connectionSource("127.0.0.1"), connectionSource("::1"));
+    EXPECT_EQ(connectionSource("127.0.0.1"), connectionSource("::ffff:127.0.0.2"));
+    EXPECT_NE(connectionSource("10.0.0.7"), connectionSource("10.0.0.8"));
     LocalServer server(linkedLibrary(), kToken);
     std::vector<std::thread> guesses;
     for (int i = 0; i < 12; ++i) {
