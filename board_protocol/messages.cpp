@@ -118,6 +118,80 @@ bool expectedBufferBytes(const rec::ArgumentShape &shape, const std::vector<uint
     return size <= rec::kMaxBufferBytes;
 }
 
+// One argument as it travels: a number, or a presence byte and, when
+// present, a text (16-bit length) or a buffer (32-bit length) and its bytes.
+bool readArgument(Reader *reader, const rec::ArgumentShape &argument, rec::Value *value,
+                  std::string *problem) {
+    value->name = argument.name;
+    if (isNumberKind(argument.kind)) {
+        value->kind = rec::ValueKind::number;
+        return reader->number(&value->number) ||
+               fail(problem, std::string("a call cut short at ") + argument.name);
+    }
+    uint8_t presence = 0;
+    if (!reader->byte(&presence) || presence > 1) {
+        return fail(problem, std::string("a malformed argument ") + argument.name);
+    }
+    if (presence == 0) { // the caller passed no pointer
+        return true;
+    }
+    const bool isText = argument.kind == rec::ArgumentKind::text;
+    uint32_t sentBytes = 0;
+    uint16_t textBytes = 0;
+    const uint8_t *bytes = nullptr;
+    const bool lengthRead = isText ? reader->shortNumber(&textBytes) && textBytes <= argument.size
+                                   : reader->number(&sentBytes);
+    sentBytes = isText ? textBytes : sentBytes;
+    if (!lengthRead || !reader->run(sentBytes, &bytes)) {
+        return fail(problem, std::string("a malformed argument ") + argument.name);
+    }
+    if (isText) {
+        value->kind = rec::ValueKind::text;
+        value->text.assign(reinterpret_cast<const char *>(bytes), sentBytes);
+        return true;
+    }
+    // A buffer the library only writes comes with the caller's bytes too:
+    // the library behind the server sees them all.
+    value->kind = sentBytes == 0           ? rec::ValueKind::pointer
+                  : argument.readByLibrary ? rec::ValueKind::bytes
+                                           : rec::ValueKind::outOnly;
+    value->size = sentBytes;
+    value->before.assign(bytes, bytes + sentBytes);
+    return true;
+}
+
+// Each buffer given is as long as the call's own numbers say (a count may
+// follow the buffer it counts, so this waits for the whole call), and a
+// control record as long as its code's record.
+bool buffersMatchTheCall(const rec::EntryShape &shape, const rec::Call &call,
+                         const rec::HandleBook &book, std::string *problem) {
+    std::vector<uint32_t> numbers; // each argument's number, 0 for the others
+    for (const rec::Value &value : call.arguments) {
+        numbers.push_back(value.number);
+    }
+    size_t position = 0;
+    for (const rec::ArgumentShape &argument : shape.arguments) {
+        const rec::Value &value = call.arguments[position++];
+        const bool bufferGiven = carriesBytes(value) || value.kind == rec::ValueKind::pointer;
+        size_t expectedBytes = 0;
+        if (bufferGiven && argument.kind == rec::ArgumentKind::buffer &&
+            (!expectedBufferBytes(argument, numbers, &expectedBytes) ||
+             expectedBytes != value.size)) {
+            return fail(problem, std::string("a buffer ") + argument.name + " of " +
+                                     std::to_string(value.size) + " bytes");
+        }
+        if (bufferGiven && argument.kind == rec::ArgumentKind::controlRecord) {
+            const int32_t serviceHandle = static_cast<int32_t>(numbers[0]);
+            const uint32_t controlCode = numbers[2]; // KEL_ctrl(service, ..., code, record)
+            if (value.size == 0 || book.recordSize(serviceHandle, controlCode) != value.size) {
+                return fail(problem, "a control record of " + std::to_string(value.size) +
+                                         " bytes for code " + std::to_string(controlCode));
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 const rec::EntryShape *shapeAt(size_t index) {
@@ -222,83 +296,24 @@ bool readRefusal(const Bytes &body, Refusal *refusal, std::string *problem) {
 bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
               std::string *problem) {
     Reader reader(body);
-    uint8_t index = 0;
-    const rec::EntryShape *shape = reader.byte(&index) ? shapeAt(index) : nullptr;
+    uint8_t entryIndex = 0;
+    const rec::EntryShape *shape = reader.byte(&entryIndex) ? shapeAt(entryIndex) : nullptr;
     if (shape == nullptr) {
         return fail(problem, "a call of no entry point");
     }
     call->entry = shape->name;
     call->arguments.clear();
-    std::vector<uint32_t> numbers;
-    std::vector<uint32_t> lengths; // of each buffer, as sent
     for (const rec::ArgumentShape &argument : shape->arguments) {
         rec::Value value;
-        value.name = argument.name;
-        uint32_t length = 0;
-        if (isNumberKind(argument.kind)) {
-            if (!reader.number(&value.number)) {
-                return fail(problem, std::string("a call cut short at ") + argument.name);
-            }
-            value.kind = rec::ValueKind::number;
-        } else {
-            uint8_t given = 0;
-            const uint8_t *bytes = nullptr;
-            bool complete = reader.byte(&given) && given <= 1;
-            if (complete && given == 1) {
-                if (argument.kind == rec::ArgumentKind::text) {
-                    uint16_t textLength = 0;
-                    complete = reader.shortNumber(&textLength) && textLength <= argument.size;
-                    length = textLength;
-                } else {
-                    complete = reader.number(&length);
-                }
-                complete = complete && reader.run(length, &bytes);
-            }
-            if (!complete) {
-                return fail(problem, std::string("a malformed argument ") + argument.name);
-            }
-            if (given == 1 && argument.kind == rec::ArgumentKind::text) {
-                value.kind = rec::ValueKind::text;
-                value.text.assign(reinterpret_cast<const char *>(bytes), length);
-            } else if (given == 1) {
-                // A buffer the library only writes comes with the caller's
-                // bytes too: the library behind the server sees them all.
-                value.kind = length == 0              ? rec::ValueKind::pointer
-                             : argument.readByLibrary ? rec::ValueKind::bytes
-                                                      : rec::ValueKind::outOnly;
-                value.size = length;
-                value.before.assign(bytes, bytes + length);
-            }
+        if (!readArgument(&reader, argument, &value, problem)) {
+            return false;
         }
-        numbers.push_back(value.number);
-        lengths.push_back(length);
         call->arguments.push_back(std::move(value));
     }
     if (!reader.finished()) {
         return fail(problem, "a call with bytes past its arguments");
     }
-    // Each buffer given is as long as the call's own numbers say.
-    size_t position = 0;
-    for (const rec::ArgumentShape &argument : shape->arguments) {
-        const rec::Value &value = call->arguments[position];
-        size_t expected = 0;
-        const bool given = value.kind == rec::ValueKind::bytes ||
-                           value.kind == rec::ValueKind::outOnly ||
-                           value.kind == rec::ValueKind::pointer;
-        if (given && argument.kind == rec::ArgumentKind::buffer &&
-            (!expectedBufferBytes(argument, numbers, &expected) || expected != lengths[position])) {
-            return fail(problem, std::string("a buffer ") + argument.name + " of " +
-                                     std::to_string(lengths[position]) + " bytes");
-        }
-        if (given && argument.kind == rec::ArgumentKind::controlRecord &&
-            (lengths[position] == 0 ||
-             book.recordSize(static_cast<int32_t>(numbers[0]), numbers[2]) != lengths[position])) {
-            return fail(problem, "a control record of " + std::to_string(lengths[position]) +
-                                     " bytes for code " + std::to_string(numbers[2]));
-        }
-        ++position;
-    }
-    return true;
+    return buffersMatchTheCall(*shape, *call, book, problem);
 }
 
 bool readResult(const Bytes &body, rec::Call *call, std::string *problem) {

@@ -8,9 +8,12 @@
 
 #include "authentication.h"
 #include "frame_source.h"
+#include "greeting_progress.h"
+#include "guess_throttle.h"
 #include "handle_book.h"
 #include "messages.h"
 #include "recording_text.h"
+#include "refusal_tally.h"
 #include "remote_status.h"
 #include "server_log.h"
 #include "session_recording.h"
@@ -20,10 +23,6 @@ namespace {
 bool send(PlatSocket socket, const proto::Bytes &frame, std::string *problem) {
     return platSendAll(socket, frame.data(), frame.size(), proto::kSilenceLimitMs, problem);
 }
-
-// A client that failed to authenticate waits this long for its refusal, so
-// that guessing is slow.
-const int kFailedAuthenticationDelayMs = 300;
 
 // The client proves it holds the token, then the server proves it in turn
 // with its welcome.
@@ -43,11 +42,12 @@ Greeting authenticate(PlatSocket socket, proto::FrameSource *frames, const std::
         *problem = "authentication failed (no proof: " + *problem + ")";
         return Greeting::authenticationFailed;
     }
+    waitBeforeCheckingProof(socket);
     proto::Bytes proof;
     if (arrival != proto::Arrival::frame || frame.kind != proto::MessageKind::proof ||
         !proto::readSecretRun(frame.body, proto::kProofBytes, &proof, problem) ||
         !proto::proofMatches(proof, proto::clientProof(token, challenge, hello.challenge))) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(kFailedAuthenticationDelayMs));
+        countFailedProof(socket);
         std::string ignored;
         send(socket, proto::refusedFrame(proto::kServerRefused, proto::kAuthenticationRefused),
              &ignored);
@@ -73,6 +73,7 @@ Greeting greet(PlatSocket socket, proto::FrameSource *frames, const std::string 
         *problem = "no greeting";
         return Greeting::refused;
     }
+    markGreeted(socket);
     if (hello->version != proto::kVersion) {
         *problem = "protocol version " + std::to_string(hello->version) +
                    " (this server speaks version " + std::to_string(proto::kVersion) + ")";
@@ -96,7 +97,7 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
     std::string problem;
     const Greeting greeting = greet(socket, &frames, settings.token, &hello, &problem);
     if (greeting != Greeting::welcomed) {
-        logLine("connection from " + peer + " refused: " + problem);
+        logRefusal(peer, problem);
         return greeting;
     }
     *welcomed = true;

@@ -3,17 +3,17 @@
 #include "connection_loop.h"
 
 #include <atomic>
-#include <chrono>
-#include <deque>
 #include <list>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "background_thread.h"
+#include "connection_source.h"
+#include "greeting_progress.h"
 #include "messages.h"
+#include "refusal_tally.h"
 #include "remote_status.h"
 #include "server_log.h"
 
@@ -23,80 +23,111 @@ namespace {
 const int kAcceptWaitMs = 200;
 const int kRefusalSendMs = 1000;
 
-using Clock = std::chrono::steady_clock;
-
 struct Session {
     PlatSocket socket = kNoSocket;
     std::string peer;
+    std::string source;
     std::thread thread;
     std::atomic<bool> welcomed{false};
     std::atomic<bool> finished{false};
+    bool dropped = false; // by the loop, to make room; its thread ends soon
 };
 
-// The failed authentications of each address within the window, recorded
-// by the sessions' threads and looked at by the loop's.
-class FailureRecord {
-public:
-    void add(const std::string &peer) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        failures_[peer].push_back(Clock::now());
-    }
-    bool barred(const std::string &peer) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        const Clock::time_point start = Clock::now() - std::chrono::milliseconds(kFailureWindowMs);
-        for (auto entry = failures_.begin(); entry != failures_.end();) {
-            while (!entry->second.empty() && entry->second.front() < start) {
-                entry->second.pop_front();
-            }
-            entry = entry->second.empty() ? failures_.erase(entry) : std::next(entry);
-        }
-        const auto found = failures_.find(peer);
-        return found != failures_.end() && found->second.size() >= kMaxFailedAuthentications;
-    }
+using Sessions = std::list<std::unique_ptr<Session>>; // oldest first
 
-private:
-    std::mutex mutex_;
-    std::map<std::string, std::deque<Clock::time_point>> failures_;
-};
+bool waitsForWelcome(const Session &session) { return !session.welcomed && !session.dropped; }
 
 void refuse(PlatSocket socket, const std::string &peer, const std::string &reason) {
     std::string ignored;
     const proto::Bytes frame = proto::refusedFrame(proto::kServerRefused, reason);
     platSendAll(socket, frame.data(), frame.size(), kRefusalSendMs, &ignored);
     platCloseSocket(socket);
-    logLine("connection from " + peer + " refused: " + reason);
+    logRefusal(peer, reason);
 }
 
-// Why a new connection from peer is refused; empty when it is not.
-std::string limitReached(const std::list<std::unique_ptr<Session>> &sessions,
-                         const std::string &peer, FailureRecord *failures) {
-    if (sessions.size() >= kMaxClients) {
-        return "the server serves at most " + std::to_string(kMaxClients) + " clients";
-    }
+// Why a new connection from peer is refused; empty when it is not. Only
+// welcomed clients count: the others make room (makeRoomFor).
+std::string limitReached(const Sessions &sessions, const std::string &peer) {
+    size_t welcomed = 0;
     size_t fromPeer = 0;
-    size_t unwelcomed = 0;
     for (const auto &session : sessions) {
-        fromPeer += session->peer == peer ? 1 : 0;
-        unwelcomed += session->welcomed ? 0 : 1;
+        welcomed += session->welcomed ? 1 : 0;
+        fromPeer += session->welcomed && session->peer == peer ? 1 : 0;
+    }
+    if (welcomed >= kMaxClients) {
+        return "the server serves at most " + std::to_string(kMaxClients) + " clients";
     }
     if (fromPeer >= kMaxClientsPerAddress) {
         return "the server serves at most " + std::to_string(kMaxClientsPerAddress) +
                " clients from one address";
     }
-    if (unwelcomed >= kMaxUnauthenticated) {
-        return "the server greets at most " + std::to_string(kMaxUnauthenticated) +
-               " connections at once";
-    }
-    if (failures->barred(peer)) {
-        return "too many failed authentications from this address; try again later";
-    }
     return std::string();
 }
 
-void joinFinished(std::list<std::unique_ptr<Session>> *sessions) {
+// The oldest connection that `counts` among those of the source that has
+// the most of them (the new connection's source counted with one more);
+// nullptr when none counts.
+template <class Counts>
+Session *oldestOfTheHeaviest(const Sessions &sessions, const std::string &newSource,
+                             Counts counts) {
+    std::map<std::string, size_t> bySource;
+    for (const auto &session : sessions) {
+        bySource[session->source] += counts(*session) ? 1 : 0;
+    }
+    ++bySource[newSource];
+    std::string heaviest;
+    size_t most = 0;
+    for (const auto &entry : bySource) {
+        // On a tie the new connection's source is no victim: it holds the
+        // fewest of them.
+        if (entry.second > most || (entry.second == most && heaviest == newSource)) {
+            most = entry.second;
+            heaviest = entry.first;
+        }
+    }
+    Session *oldest = nullptr;
+    for (const auto &session : sessions) {
+        if (counts(*session) && session->source == heaviest) {
+            return session.get();
+        }
+        oldest = oldest == nullptr && counts(*session) ? session.get() : oldest;
+    }
+    return oldest;
+}
+
+// The connection not yet welcomed that a new one from source replaces
+// when all places are taken: one that has not greeted before one that is
+// proving the token, and of those the oldest of the source that holds the
+// most, so that a flooding address loses its own and one that holds a few
+// keeps them.
+Session *roomFor(const Sessions &sessions, const std::string &source) {
+    size_t waiting = 0;
+    for (const auto &session : sessions) {
+        waiting += waitsForWelcome(*session) ? 1 : 0;
+    }
+    if (waiting < kMaxUnwelcomed) {
+        return nullptr;
+    }
+    Session *silent = oldestOfTheHeaviest(sessions, source, [](const Session &session) {
+        return waitsForWelcome(session) && !hasGreeted(session.socket);
+    });
+    return silent != nullptr ? silent : oldestOfTheHeaviest(sessions, source, waitsForWelcome);
+}
+
+void makeRoomFor(const Sessions &sessions, const std::string &source) {
+    Session *victim = roomFor(sessions, source);
+    if (victim != nullptr && !victim->welcomed) {
+        victim->dropped = true;
+        platShutdownSocket(victim->socket); // its thread sees the end and finishes
+        logRefusal(victim->peer, "dropped before its welcome to make room for a new connection");
+    }
+}
+
+void joinFinished(Sessions *sessions) {
     for (auto session = sessions->begin(); session != sessions->end();) {
         if ((*session)->finished) {
             (*session)->thread.join();
+            forgetGreeting((*session)->socket);
             platCloseSocket((*session)->socket);
             session = sessions->erase(session);
         } else {
@@ -109,16 +140,16 @@ void joinFinished(std::list<std::unique_ptr<Session>> *sessions) {
 
 void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSettings &settings,
                       const std::function<bool()> &stopped) {
-    std::list<std::unique_ptr<Session>> sessions;
-    FailureRecord failures;
+    Sessions sessions;
     while (!stopped()) {
         const PlatSocket socket = platAccept(listener, kAcceptWaitMs);
         joinFinished(&sessions);
+        flushRefusals();
         if (socket == kNoSocket) {
             continue;
         }
         const std::string peer = platPeerAddress(socket);
-        const std::string limit = limitReached(sessions, peer, &failures);
+        const std::string limit = limitReached(sessions, peer);
         if (!limit.empty()) {
             refuse(socket, peer, limit);
             continue;
@@ -127,11 +158,10 @@ void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSett
         Session *started = session.get();
         started->socket = socket;
         started->peer = peer;
-        started->thread = platStartBackgroundThread([started, broker, &settings, &failures] {
-            if (serveClient(started->socket, started->peer, broker, settings, &started->welcomed) ==
-                Greeting::authenticationFailed) {
-                failures.add(started->peer);
-            }
+        started->source = connectionSource(peer);
+        makeRoomFor(sessions, started->source);
+        started->thread = platStartBackgroundThread([started, broker, &settings] {
+            serveClient(started->socket, started->peer, broker, settings, &started->welcomed);
             started->finished = true;
         });
         sessions.push_back(std::move(session));
@@ -143,6 +173,7 @@ void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSett
     }
     for (const auto &session : sessions) {
         session->thread.join();
+        forgetGreeting(session->socket);
         platCloseSocket(session->socket);
     }
 }

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// kel_server [--library PATH] [--listen ADDRESS:PORT] [--record DIR] [--token-file FILE]
+// kel_server [OPTION...]; kel_server --help lists them.
 //
 // Serves one board library to any number of programs that use the remote
 // board library. Prints "listening on ADDRESS:PORT" on standard output once
@@ -19,10 +19,12 @@
 #include "connection_loop.h"
 #include "filesystem.h"
 #include "messages.h"
+#include "project_version.h"
 #include "protocol.h"
 #include "real_library.h"
 #include "remote_status.h"
 #include "server_log.h"
+#include "server_options.h"
 #include "socket_link.h"
 #include "stop_request.h"
 
@@ -60,38 +62,22 @@ std::string defaultLibrary() {
     return platJoinPath(here, kLibraryFileName);
 }
 
-struct Options {
-    std::string library;
-    std::string listen = proto::kDefaultServer;
-    std::string record;
-    std::string tokenFile;
-};
-
-bool parseOptions(int argc, char **argv, Options *options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        std::string *value = option == "--library"      ? &options->library
-                             : option == "--listen"     ? &options->listen
-                             : option == "--record"     ? &options->record
-                             : option == "--token-file" ? &options->tokenFile
-                                                        : nullptr;
-        if (value == nullptr || i + 1 >= argc) {
-            return false;
-        }
-        *value = argv[++i];
+// The recordings' folder is tried at start, as a client's first recording
+// would write there: a folder that is missing or cannot be written would
+// otherwise leave every client unrecorded, with a line per client.
+bool canWriteIn(const std::string &folder) {
+    const std::string probe =
+        platJoinPath(folder, (".kel_server-" + std::to_string(platProcessNumber())).c_str());
+    FILE *file = platOpenNewFile(probe.c_str());
+    if (file == nullptr) {
+        return false;
     }
+    fclose(file);
+    remove(probe.c_str());
     return true;
 }
 
-// Only this host can reach an address of the loopback network. A host name
-// that merely begins with "127." is no such address.
-bool isLoopback(const std::string &address) {
-    return address == "localhost" || address == "::1" ||
-           (address.compare(0, 4, "127.") == 0 &&
-            address.find_first_not_of("0123456789.") == std::string::npos);
-}
-
-int serve(const Options &options) {
+int serve(const ServerOptions &options) {
     ServerSettings settings;
     settings.libraryPath = options.library.empty() ? defaultLibrary() : options.library;
     settings.recordDirectory = options.record;
@@ -108,11 +94,11 @@ int serve(const Options &options) {
                 options.listen.c_str());
         return 1;
     }
-    if (options.tokenFile.empty() && !isLoopback(address)) {
+    if (!options.record.empty() && !canWriteIn(options.record)) {
         fprintf(stderr,
-                "kel_server: listening on %s, which other hosts can reach, needs --token-file "
-                "(or listen on 127.0.0.1 and use an SSH tunnel)\n",
-                address.c_str());
+                "kel_server: cannot write recordings in '%s' (--record wants a folder "
+                "this user may write)\n",
+                options.record.c_str());
         return 1;
     }
     if (!options.tokenFile.empty() &&
@@ -120,11 +106,23 @@ int serve(const Options &options) {
         fprintf(stderr, "kel_server: %s\n", problem.c_str());
         return 1;
     }
+    // Whether other hosts reach the server is judged by what the name
+    // resolves to and what is bound, never by how the name is spelt: a
+    // hosts file may map "localhost" anywhere.
     uint16_t boundPort = 0;
-    const PlatSocket listener = platListen(address, port, &boundPort, &problem);
+    bool beyondLoopback = true;
+    const PlatSocket listener = platListen(address, port, &boundPort, &problem, &beyondLoopback);
     if (listener == kNoSocket) {
         fprintf(stderr, "kel_server: cannot listen on %s: %s\n", options.listen.c_str(),
                 problem.c_str());
+        return 1;
+    }
+    if (beyondLoopback && settings.token.empty()) {
+        platCloseSocket(listener);
+        fprintf(stderr,
+                "kel_server: listening on %s, which other hosts can reach, needs --token-file "
+                "(or listen on 127.0.0.1 and use an SSH tunnel)\n",
+                address.c_str());
         return 1;
     }
     startServerLog();
@@ -145,15 +143,20 @@ int serve(const Options &options) {
 } // namespace
 
 int main(int argc, char **argv) {
-    Options options;
-    if (!parseOptions(argc, argv, &options)) {
-        fprintf(stderr, "usage: kel_server [--library PATH] [--listen ADDRESS:PORT] "
-                        "[--record DIR] [--token-file FILE]\n");
+    ServerOptions options;
+    std::string problem;
+    if (!parseServerOptions(argc, argv, &options, &problem)) {
+        fprintf(stderr, "kel_server: %s\n%s\n", problem.c_str(), serverUsageLine().c_str());
         return 1;
+    }
+    if (options.help || options.version) {
+        fputs(options.help ? serverHelpText().c_str()
+                           : "kel_server " KEL_PROJECT_NAME " " KEL_PROJECT_VERSION "\n",
+              stdout);
+        return 0;
     }
     platWatchStopRequests();
     platIgnoreBrokenPipes();
-    std::string problem;
     if (!platSocketsStart(&problem)) {
         fprintf(stderr, "kel_server: %s\n", problem.c_str());
         return 1;

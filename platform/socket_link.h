@@ -25,8 +25,10 @@ void platIgnoreBrokenPipes(void);
 
 // A listening socket bound to address and port (0: the system chooses);
 // *boundPort is the port it got. kNoSocket with the reason on failure.
+// *beyondLoopback (when given) says whether any address the name resolves
+// to, or the one bound, is one that other hosts may reach.
 PlatSocket platListen(const std::string &address, uint16_t port, uint16_t *boundPort,
-                      std::string *problem);
+                      std::string *problem, bool *beyondLoopback = nullptr);
 
 // The next connection, waiting up to timeoutMs; kNoSocket when none came,
 // or at once when a stop request arrived (see stop_request.h).
@@ -64,6 +66,11 @@ void platCloseSocket(PlatSocket socket);
 // The numeric address of the connection's peer, for a server's log; "an
 // unknown address" when the system does not say.
 std::string platPeerAddress(PlatSocket socket);
+
+// Whether a numeric address as the system holds it (4 bytes of IPv4 or 16
+// of IPv6, in network order) is one only this host reaches: 127.0.0.0/8,
+// ::1, or 127.0.0.0/8 mapped into IPv6. Any other size is not.
+bool platIsLoopbackAddress(const uint8_t *bytes, size_t size);
 
 // Splits "ADDRESS:PORT" at its last colon; false when there is no port in
 // 0..65535 or no address.

@@ -270,17 +270,21 @@ def token_file(root, name, text, mode=0o600):
 
 def server_refusals(binaries, root):
     """kel_server refuses at start to listen where other hosts reach it
-    without a token, and a token file that is missing, empty, too short,
-    open to others or a FIFO (at once, without waiting for a writer): one
-    line on standard error, status 1. A program whose KEL_TOKEN_FILE names a
-    FIFO or standard input ends promptly with its line."""
+    without a token, a token file that is missing, empty, too short, open to
+    others or a FIFO (at once, without waiting for a writer), and a
+    recordings' folder it cannot write: one line on standard error, status
+    1. --help and --version answer on standard output. A program whose
+    KEL_TOKEN_FILE names a FIFO or standard input ends promptly with its
+    line."""
     server = os.path.join(binaries, "kel_server")
     fifo = os.path.join(root, "fifo")
     os.mkfifo(fifo, 0o600)
     cases = (
         (["--listen", "0.0.0.0:0"], "needs --token-file", b""),
-        # A host name that looks like a loopback address is none.
-        (["--listen", "127.0.0.1.example.invalid:0"], "needs --token-file", b""),
+        # A host name that looks like a loopback address is judged by what
+        # it resolves to: here nothing.
+        (["--listen", "127.0.0.1.example.invalid:0"], "cannot resolve the address", b""),
+        (["--record", os.path.join(root, "no-such-folder")], "cannot write recordings in", b""),
         (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file", b""),
         (["--token-file", token_file(root, "empty", " \n")], "holds no token", b""),
         (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],
@@ -313,6 +317,23 @@ def server_refusals(binaries, root):
         lines = run.stderr.decode("utf-8", "replace").splitlines()
         check(seconds < 10 and len(lines) == 1 and expected in lines[0],
               f"demo_sgen with KEL_TOKEN_FILE={named}: {seconds:.1f} s, {lines}")
+    # The command line: every option of the usage line has its help line;
+    # an argument at fault is named.
+    runs = {option: subprocess.run([server, option], stdin=subprocess.DEVNULL,
+                                   capture_output=True, timeout=LIMIT_SECONDS)
+            for option in ("--help", "--version", "--no-such-option", "--listen")}
+    usage, *helps = runs["--help"].stdout.decode().splitlines()
+    options = re.findall(r"\[(--[a-z-]+)", usage)
+    check(runs["--help"].returncode == 0 and len(options) == len(helps) >= 6 and
+          all(help.split()[0] == option for option, help in zip(options, helps)),
+          f"kel_server --help:\n{runs['--help'].stdout.decode()}")
+    check(runs["--version"].returncode == 0 and
+          re.fullmatch(rb"kel_server kel-board-demos \d+\.\d+\.\d+\n", runs["--version"].stdout),
+          f"kel_server --version: {runs['--version'].stdout!r}")
+    for option in ("--no-such-option", "--listen"):
+        named = runs[option].stderr.decode().splitlines()[:1] or [""]
+        check(runs[option].returncode == 1 and not runs[option].stdout and option in named[0],
+              f"kel_server {option}: {runs[option].returncode}, {runs[option].stderr!r}")
 
 
 def token_holders_only(binaries, root):
@@ -435,6 +456,74 @@ def over_a_slow_link(binaries, root):
     check("left (no answer" not in log, f"the server let a client go:\n{log}")
 
 
+def flood_and_guessing(binaries, root):
+    """While connections that never greet flood a server with a token and
+    programs with a wrong token guess at it, all from the programs' own
+    address: 8 of 8 demo_sgen -q runs with the right token are served, the
+    guesses are slowed to the documented rate, and the log counts the flood
+    in a line a second instead of a line a connection. Prints the rate."""
+    token = token_file(root, "token", os.urandom(32).hex())
+    share = sharing(binaries, root, "--token-file", token)
+    host, port = share.server.address.rsplit(":", 1)
+    wrong = token_file(root, "wrong", os.urandom(32).hex())
+    stop = threading.Event()
+    opened = [0]
+    guesses = []
+
+    def flood():
+        held = []
+        while not stop.is_set():
+            try:
+                held.append(socket.create_connection((host, int(port)), timeout=5))
+                opened[0] += 1
+            except OSError:
+                time.sleep(0.01)
+            if len(held) >= 200:
+                held.pop(0).close()
+        for connection in held:
+            connection.close()
+
+    def guess():
+        environment = dict(share.client.environment, KEL_TOKEN_FILE=wrong)
+        while not stop.is_set():
+            run, _ = share.run("demo_sgen", "-q", environment=environment)
+            guesses.append((time.monotonic(), b"SHARED" in run.stdout))
+
+    workers = [threading.Thread(target=flood) for _ in range(2)]
+    workers += [threading.Thread(target=guess) for _ in range(GUESSERS)]
+    for worker in workers:
+        worker.start()
+    try:
+        time.sleep(3)  # the guessing reaches its slowest, the flood its height
+        environment = dict(share.client.environment, KEL_TOKEN_FILE=token)
+        served = 0
+        for _ in range(8):
+            run, seconds = share.run("demo_sgen", "-q", environment=environment)
+            served += run.returncode == 0 and not run.stderr
+        measured_from = time.monotonic()
+        time.sleep(GUESS_SECONDS)
+        answered = sum(1 for at, _ in guesses if at >= measured_from)
+    finally:
+        stop.set()
+        for worker in workers:
+            worker.join()
+    rate = answered / GUESS_SECONDS
+    print(f"{served} of 8 runs served beside {opened[0]} silent connections; "
+          f"{rate:.1f} wrong proofs answered a second from {GUESSERS} guessing programs")
+    check(served == 8, f"only {served} of 8 runs were served during the flood")
+    check(not any(let_in for _, let_in in guesses), "a wrong token was let in")
+    check(rate <= GUESSERS / 2 + 1, f"{rate:.1f} guesses a second: not slowed")
+    log = share.stop()
+    check(log.count("\n") < opened[0] / 2, f"the flood took {log.count(chr(10))} log lines")
+    check("more connections refused within a second" in log, f"no tally in the log:\n{log}")
+
+
+# The guessing programs of flood_and_guessing, and how long their rate is
+# measured.
+GUESSERS = 16
+GUESS_SECONDS = 6
+
+
 class network_namespace:
     """A network namespace joined to this one by a veth pair: this side
     10.R.S.1, the namespace's 10.R.S.2, R and S from the process number."""
@@ -513,12 +602,54 @@ def across_a_network(binaries, root):
     return 0
 
 
+def name_beyond_loopback(binaries, root):
+    """A name that the hosts file maps beyond loopback needs the token as
+    the address does, "localhost" too, an IPv4 address mapped into IPv6
+    too: kel_server in network and mount namespaces of its own, where a
+    hosts file of its own is bound over /etc/hosts and 10.77.0.1 is a local
+    address. With the token it listens there."""
+    isolated = ["unshare", "--net", "--mount", "--"]
+    if not shutil.which("unshare") or not shutil.which("ip") or os.geteuid() != 0 or \
+            subprocess.run([*isolated, "true"], capture_output=True).returncode != 0:
+        print("no network and mount namespaces: the test needs root, unshare(1) and ip(8)")
+        return 77
+    hosts = os.path.join(root, "hosts")
+    with open(hosts, "w", encoding="utf-8") as file:
+        file.write("10.77.0.1 localhost kel-board-host\n::ffff:10.77.0.1 kel-mapped-host\n")
+    token = token_file(root, "token", os.urandom(32).hex())
+
+    def server(*options):
+        setup = ("ip link set lo up && ip addr add 10.77.0.1/32 dev lo && "
+                 f"mount --bind {hosts} /etc/hosts && exec \"$@\"")
+        return subprocess.Popen([*isolated, "sh", "-c", setup, "sh",
+                                 os.path.join(binaries, "kel_server"), *options],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+
+    for name in ("localhost", "kel-board-host", "kel-mapped-host"):
+        process = server("--listen", name + ":0")
+        sharing.started.append(process)
+        status, out, err = finish(process)
+        lines = err.decode("utf-8", "replace").splitlines()
+        check(status == 1 and not out and len(lines) == 1 and "needs --token-file" in lines[0],
+              f"kel_server --listen {name}:0 without a token: status {status}, {out!r}, {lines}")
+    process = server("--listen", "localhost:0", "--token-file", token)
+    sharing.started.append(process)
+    line = process.stdout.readline().decode("utf-8", "replace")
+    process.send_signal(signal.SIGTERM)
+    status, _, err = finish(process)
+    check(line.startswith("listening on localhost:") and status == 0 and
+          b"clients authenticate with the token" in err,
+          f"kel_server with the token: {line!r}, status {status}, {err.decode()}")
+    return 0
+
+
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, killed_holder_given_back,
                                           server_stopped_under_a_holder, recordings_per_client,
                                           unreachable_servers, server_refusals,
-                                          token_holders_only, over_a_slow_link,
-                                          across_a_network)}
+                                          token_holders_only, over_a_slow_link, flood_and_guessing,
+                                          across_a_network, name_beyond_loopback)}
 
 
 def main():

@@ -4,7 +4,8 @@
 // call, and a connection that sends garbage, an absurd length, nothing at
 // all, or never reads its answers is ended alone while the others go on.
 // A server with a token lets in only clients that prove they hold it, and
-// proves it holds it in turn.
+// proves it holds it in turn. Neither guessing nor a flood keeps a client
+// out.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -18,6 +19,8 @@
 #include "authentication.h"
 #include "call_shapes.h"
 #include "connection_loop.h"
+#include "connection_source.h"
+#include "guess_throttle.h"
 #include "local_server.h"
 #include "messages.h"
 #include "remote_status.h"
@@ -241,25 +244,54 @@ TEST(ServerConnections, OnlyAClientWithTheTokenIsLetIn) {
     holder.call(rec::shapes::cleanup, {});
 }
 
-// Guards against guessing the token at the speed of the network: an
-// address that failed too often is turned away, the others are not.
-TEST(ServerConnections, AnAddressThatFailedTooOftenIsTurnedAway) {
+// Guards against guessing the token at the speed of the network, and
+// against the cure locking out the token's holder: wrong proofs from a
+// source slow its later proofs (by at most 2 s), every loopback address
+// being one source, and the right token is still let in.
+TEST(ServerConnections, WrongProofsSlowTheirSourceButNeverLockOutTheToken) {
+    // Any local user may pick any loopback address to guess from.
+    EXPECT_EQ(connectionSource("127.0.0.1"), connectionSource("127.8.9.10"));
+    EXPECT_EQ(connectionSource("127.0.0.1"), connectionSource("::1"));
+    EXPECT_EQ(connectionSource("127.0.0.1"), connectionSource("::ffff:127.0.0.2"));
+    EXPECT_NE(connectionSource("10.0.0.7"), connectionSource("10.0.0.8"));
     LocalServer server(linkedLibrary(), kToken);
-    Client holder(server.address(), kToken); // welcomed before the guessing
-    ASSERT_EQ(start(&holder), 0);
     std::vector<std::thread> guesses;
-    for (size_t i = 0; i < kMaxFailedAuthentications; ++i) {
-        guesses.emplace_back([&] { openWith(server.address(), "guess"); });
+    for (int i = 0; i < 12; ++i) {
+        guesses.emplace_back(
+            [&] { openWith(server.address(), "0f1e2d3c4b5a69788796a5b4c3d2e1f1"); });
     }
     for (std::thread &guess : guesses) {
         guess.join();
     }
-    const Refused refused = openWith(server.address(), kToken);
-    EXPECT_EQ(refused.status, proto::kServerRefused);
-    EXPECT_NE(refused.problem.find("too many failed authentications"), std::string::npos)
-        << refused.problem;
+    const Clock::time_point began = Clock::now();
+    Client holder(server.address(), kToken);
+    EXPECT_GE(Clock::now() - began, std::chrono::milliseconds(kMaxGuessDelayMs - 100));
+    EXPECT_LT(Clock::now() - began, std::chrono::milliseconds(kMaxGuessDelayMs + 2000));
+    EXPECT_EQ(start(&holder), 0);
     EXPECT_TRUE(holder.boardNamed("SIM-DDS3U"));
     holder.call(rec::shapes::cleanup, {});
+}
+
+// Guards against a flood of connections that never greet keeping a client
+// out, with and without a token: they are all from the client's own
+// address, and more than every limit on clients.
+TEST(ServerConnections, AGreetingClientGetsInBesideAHundredSilentConnections) {
+    for (const std::string &token : {std::string(), std::string(kToken)}) {
+        LocalServer server(linkedLibrary(), token);
+        std::vector<PlatSocket> silent;
+        for (size_t i = 0; i < kMaxClients + kMaxUnwelcomed; ++i) {
+            silent.push_back(rawConnection(server.address()));
+        }
+        const Clock::time_point began = Clock::now();
+        Client good(server.address(), token);
+        EXPECT_EQ(start(&good), 0);
+        EXPECT_TRUE(good.boardNamed("SIM-DDS3U"));
+        EXPECT_LT(Clock::now() - began, std::chrono::milliseconds(proto::kAuthenticationLimitMs));
+        good.call(rec::shapes::cleanup, {});
+        for (PlatSocket socket : silent) {
+            platCloseSocket(socket);
+        }
+    }
 }
 
 // Guards against a client that holds a token talking to a server that

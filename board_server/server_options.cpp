@@ -1,0 +1,86 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
+#include "server_options.h"
+
+#include <stddef.h>
+
+namespace {
+
+struct OptionRow {
+    const char *name;
+    const char *placeholder; // nullptr: the option takes no value
+    const char *help;
+    std::string ServerOptions::*text; // where a value goes
+    bool ServerOptions::*flag;        // or which flag the option sets
+};
+
+const OptionRow kOptions[] = {
+    {"--library", "PATH", "the board library to serve (default: the one beside kel_server)",
+     &ServerOptions::library, nullptr},
+    {"--listen", "ADDRESS:PORT",
+     "where to listen (default 127.0.0.1:47820; port 0: the system chooses)",
+     &ServerOptions::listen, nullptr},
+    {"--record", "DIR", "record each client's session to DIR/client-N.kelrec",
+     &ServerOptions::record, nullptr},
+    {"--token-file", "FILE", "the token every client proves it holds (needed beyond loopback)",
+     &ServerOptions::tokenFile, nullptr},
+    {"--help", nullptr, "print this help and end", nullptr, &ServerOptions::help},
+    {"--version", nullptr, "print the version and end", nullptr, &ServerOptions::version},
+};
+
+const OptionRow *rowNamed(const std::string &name) {
+    for (const OptionRow &row : kOptions) {
+        if (name == row.name) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+std::string synopsis(const OptionRow &row) {
+    return row.placeholder == nullptr ? row.name : std::string(row.name) + " " + row.placeholder;
+}
+
+} // namespace
+
+bool parseServerOptions(int argc, const char *const *argv, ServerOptions *options,
+                        std::string *problem) {
+    for (int i = 1; i < argc; ++i) {
+        const OptionRow *row = rowNamed(argv[i]);
+        if (row == nullptr) {
+            *problem = std::string("unknown argument '") + argv[i] + "'";
+            return false;
+        }
+        if (row->flag != nullptr) {
+            options->*row->flag = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            *problem = std::string(row->name) + " wants a value (" + row->placeholder + ")";
+            return false;
+        }
+        options->*row->text = argv[++i];
+    }
+    return true;
+}
+
+std::string serverUsageLine() {
+    std::string line = "usage: kel_server";
+    for (const OptionRow &row : kOptions) {
+        line += " [" + synopsis(row) + "]";
+    }
+    return line;
+}
+
+std::string serverHelpText() {
+    size_t width = 0;
+    for (const OptionRow &row : kOptions) {
+        width = synopsis(row).size() > width ? synopsis(row).size() : width;
+    }
+    std::string text = serverUsageLine() + "\n";
+    for (const OptionRow &row : kOptions) {
+        const std::string left = synopsis(row);
+        text += "  " + left + std::string(width - left.size() + 2, ' ') + row.help + "\n";
+    }
+    return text;
+}

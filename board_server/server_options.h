@@ -1,0 +1,33 @@
+// SPDX-FileCopyrightText: 2026 The kel-board-demos authors
+// SPDX-License-Identifier: MIT
+// kel_server's command line: every option is one row of a table (its name,
+// the placeholder of its value, its help line), from which both the parser
+// and the usage text are made, so that a new option is one new row.
+#ifndef BOARD_SERVER_SERVER_OPTIONS_H
+#define BOARD_SERVER_SERVER_OPTIONS_H
+
+#include <string>
+
+#include "protocol.h"
+
+struct ServerOptions {
+    std::string library;
+    std::string listen = proto::kDefaultServer;
+    std::string record;
+    std::string tokenFile;
+    bool help = false;
+    bool version = false;
+};
+
+// Reads the arguments; false with the usage error's first line (naming the
+// argument at fault) in *problem.
+bool parseServerOptions(int argc, const char *const *argv, ServerOptions *options,
+                        std::string *problem);
+
+// "usage: kel_server [--library PATH] ...", one line.
+std::string serverUsageLine();
+
+// The usage line, then each option with its help, one line each.
+std::string serverHelpText();
+
+#endif
