@@ -228,6 +228,7 @@ bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
         return fail(problem, "a call of no entry point");
     }
     call->entry = shape->name;
+    call->entryIndex = index;
     call->arguments.clear();
     std::vector<uint32_t> numbers;
     std::vector<uint32_t> lengths; // of each buffer, as sent
