@@ -10,8 +10,8 @@
 #include <string>
 
 // True for a plain file name: no separator of either platform, no drive,
-// neither `.` nor `..`. An empty name names no file and is the library's
-// to judge.
+// neither `.` nor `..`, nor a name Windows keeps for a device (CON, NUL,
+// COM1...). An empty name names no file and is the library's to judge.
 bool isPlainFileName(const std::string &name);
 
 #endif
