@@ -22,6 +22,10 @@ const int32_t kCallNotCarried = static_cast<int32_t>(0xC0000121u);
 // serves as many clients as it may.
 const int32_t kServerRefused = static_cast<int32_t>(0xC0000122u);
 
+// KEL_init named a configuration file that is not a plain file name (a
+// folder part, a drive, `..`): the server reads none outside its folder.
+const int32_t kConfigurationNameRefused = static_cast<int32_t>(0xC0000123u);
+
 // Another client's handle: the status the simulated library gives for a
 // handle that is not open.
 const int32_t kHandleNotOpen = static_cast<int32_t>(0xC0000102u);

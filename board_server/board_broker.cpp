@@ -7,9 +7,13 @@
 #include <algorithm>
 #include <chrono>
 
+#include "configuration_name.h"
 #include "kel_status.h"
 #include "library_call.h"
+#include "messages.h"
+#include "recording_text.h"
 #include "remote_status.h"
+#include "server_log.h"
 
 namespace {
 
@@ -17,6 +21,10 @@ using Clock = std::chrono::steady_clock;
 
 // How often a waiting capture looks whether its client is still there.
 const auto kGoneCheckInterval = std::chrono::milliseconds(100);
+
+// KEL_capture's timeout: how long it may wait for services another client
+// holds.
+const size_t kCaptureTimeoutArgument = 4;
 
 bool succeeded(int32_t status) { return !KEL_FAILED(status); }
 
@@ -38,39 +46,63 @@ const std::vector<uint8_t> &bytesAfter(const rec::Value &value) {
     return value.written ? value.after : value.before;
 }
 
-// The handle a call names first, and whether it is a service's.
-bool namesHandle(const std::string &entry, bool *service) {
-    *service = entry == "KEL_ctrl" || entry == "KEL_release";
-    return *service || entry == "KEL_puList" || entry == "KEL_puState" ||
-           entry == "KEL_serviceList" || entry == "KEL_capture" || entry == "KEL_close";
+template <typename Row, size_t count> constexpr bool inEntryOrder(const Row (&rows)[count]) {
+    for (size_t index = 0; index < count; ++index) {
+        if (static_cast<size_t>(rows[index].entry) != index) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
+// What each entry point does in the server, in the entry point table's
+// order: the handle its first argument names (which must be the caller's
+// own), and its handler. Most go to the library as they are; the start and
+// shutdown are shared by every client, a capture may wait for another
+// client's holding, and what opens or gives back a handle is booked.
+constexpr BoardBroker::EntryRole BoardBroker::kRoles[kKelEntryPointCount] = {
+    {KelEntryPoint::displayMode, NamedHandle::none, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::init, NamedHandle::none, &BoardBroker::init_unlocked},
+    {KelEntryPoint::lidList, NamedHandle::none, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::getInfo, NamedHandle::none, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::open, NamedHandle::none, &BoardBroker::open_unlocked},
+    {KelEntryPoint::puList, NamedHandle::device, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::puState, NamedHandle::device, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::serviceList, NamedHandle::device, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::capture, NamedHandle::device, &BoardBroker::capture_unlocked},
+    {KelEntryPoint::ctrl, NamedHandle::service, &BoardBroker::forward_unlocked},
+    {KelEntryPoint::release, NamedHandle::service, &BoardBroker::release_unlocked},
+    {KelEntryPoint::close, NamedHandle::device, &BoardBroker::close_unlocked},
+    {KelEntryPoint::cleanup, NamedHandle::none, &BoardBroker::cleanup_unlocked},
+};
+
 unsigned BoardBroker::arrive() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(&mutex_);
     const unsigned number = nextClient_++;
     clients_[number];
     return number;
 }
 
 void BoardBroker::stopWaits() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(&mutex_);
     stopping_ = true;
     changed_.notify_all();
 }
 
-bool BoardBroker::ownedByAnother(unsigned client, int32_t handle, bool service) const {
+bool BoardBroker::ownedByAnother_unlocked(unsigned client, int32_t handle, NamedHandle kind) const {
     for (const auto &other : clients_) {
-        if (other.first != client && (service ? other.second.captures.count(handle) > 0
-                                              : other.second.devices.count(handle) > 0)) {
+        if (other.first != client &&
+            (kind == NamedHandle::service ? other.second.captures.count(handle) > 0
+                                          : other.second.devices.count(handle) > 0)) {
             return true;
         }
     }
     return false;
 }
 
-bool BoardBroker::startedByAnother(unsigned client) const {
+bool BoardBroker::startedByAnother_unlocked(unsigned client) const {
     for (const auto &other : clients_) {
         if (other.first != client && other.second.started) {
             return true;
@@ -82,7 +114,7 @@ bool BoardBroker::startedByAnother(unsigned client) const {
 // Exclusive admits only spies beside it, shared admits shared and spy, a
 // spy is always admitted; a client's own holdings are the library's to
 // judge.
-bool BoardBroker::excluded(unsigned client, const Capture &wanted) const {
+bool BoardBroker::excluded_unlocked(unsigned client, const Capture &wanted) const {
     if (wanted.mode == KEL_MODE_SPY) {
         return false;
     }
@@ -102,52 +134,74 @@ bool BoardBroker::excluded(unsigned client, const Capture &wanted) const {
     return false;
 }
 
-void BoardBroker::forward(rec::Call *call) { callLibrary(real_, call); }
+// The library serves one call at a time, whoever's: the call itself is the
+// only long thing done under the lock.
+void BoardBroker::callLibrary_unlocked(rec::Call *call) { callLibrary(real_, call); }
 
 void BoardBroker::serve(unsigned client, rec::Call *call, const std::function<bool()> &gone) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    Client &me = clients_[client];
-    const std::string &entry = call->entry;
-    bool service = false;
-    if (namesHandle(entry, &service) &&
-        ownedByAnother(client, static_cast<int32_t>(call->arguments[0].number), service)) {
-        call->result = proto::kHandleNotOpen;
+    static_assert(inEntryOrder(kRoles), "one role per entry point, in the table's order");
+    // The handlers take every argument of the call's entry point as given.
+    const rec::EntryShape *shape =
+        call->entryIndex < 0 ? nullptr : proto::shapeAt(static_cast<size_t>(call->entryIndex));
+    if (shape == nullptr || call->arguments.size() != shape->arguments.size()) {
+        call->result = proto::kCallNotCarried;
         return;
     }
-    if (entry == "KEL_init") {
-        init(client, call);
-        return;
-    }
-    if (entry == "KEL_cleanup") {
-        cleanup(client, call);
-        return;
-    }
-    if (entry == "KEL_capture") {
-        capture(client, call, gone, &lock);
-        return;
-    }
-    forward(call);
-    const int32_t handle =
-        static_cast<int32_t>(call->arguments.empty() ? 0 : call->arguments[0].number);
-    if (entry == "KEL_open" && call->result > 0) {
-        me.devices[call->result] = call->arguments[0].number;
-    } else if (entry == "KEL_release" && succeeded(call->result)) {
-        me.captures.erase(handle);
-        changed_.notify_all();
-    } else if (entry == "KEL_close" && succeeded(call->result)) {
-        me.devices.erase(handle);
-        for (auto held = me.captures.begin(); held != me.captures.end();) {
-            held = held->second.device == handle ? me.captures.erase(held) : std::next(held);
+    const bool mayWait = call->entryIndex == static_cast<int>(KelEntryPoint::capture);
+    const Clock::time_point deadline =
+        Clock::now() +
+        std::chrono::milliseconds(mayWait ? call->arguments[kCaptureTimeoutArgument].number : 0);
+    for (;;) {
+        {
+            MutexLock lock(&mutex_);
+            if (serve_unlocked(client, call) == Served::answered) {
+                return;
+            }
+            const Clock::time_point now = Clock::now();
+            if (stopping_ || now >= deadline) {
+                call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
+                return;
+            }
+            lock.waitUntil(&changed_, std::min(deadline, now + kGoneCheckInterval));
         }
-        changed_.notify_all();
+        // Asked with the lock given back: it looks at the client's socket.
+        if (gone()) {
+            call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
+            return;
+        }
     }
 }
 
+BoardBroker::Served BoardBroker::serve_unlocked(unsigned client, rec::Call *call) {
+    const EntryRole &role = kRoles[call->entryIndex];
+    if (role.handle != NamedHandle::none && !call->arguments.empty() &&
+        ownedByAnother_unlocked(client, static_cast<int32_t>(call->arguments[0].number),
+                                role.handle)) {
+        call->result = proto::kHandleNotOpen;
+        return Served::answered;
+    }
+    return (this->*role.handler)(client, call);
+}
+
+BoardBroker::Served BoardBroker::forward_unlocked(unsigned, rec::Call *call) {
+    callLibrary_unlocked(call);
+    return Served::answered;
+}
+
 // The first start reaches the library; a client that comes later gets that
-// start's status and board count.
-void BoardBroker::init(unsigned client, rec::Call *call) {
+// start's status and board count. A configuration file is named in the
+// server's folder only, so that no client reads, or probes for, another.
+BoardBroker::Served BoardBroker::init_unlocked(unsigned client, rec::Call *call) {
+    const rec::Value &configuration = call->arguments[0];
+    if (configuration.kind == rec::ValueKind::text && !isPlainFileName(configuration.text)) {
+        logLine("client " + std::to_string(client) + ": KEL_init refused: the configuration " +
+                rec::quotedText(configuration.text.c_str(), configuration.text.size()) +
+                " is not a plain file name in the server's folder");
+        call->result = proto::kConfigurationNameRefused;
+        return Served::answered;
+    }
     Client &me = clients_[client];
-    if (started_ && startedByAnother(client)) {
+    if (started_ && startedByAnother_unlocked(client)) {
         call->result = startStatus_;
         rec::Value &count = call->arguments[1];
         if (count.kind == rec::ValueKind::outOnly && startCount_.size() == count.size &&
@@ -156,9 +210,9 @@ void BoardBroker::init(unsigned client, rec::Call *call) {
             count.after = startCount_;
         }
         me.started = true;
-        return;
+        return Served::answered;
     }
-    forward(call);
+    callLibrary_unlocked(call);
     if (succeeded(call->result)) {
         started_ = true;
         me.started = true;
@@ -166,61 +220,97 @@ void BoardBroker::init(unsigned client, rec::Call *call) {
         const rec::Value &count = call->arguments[1];
         startCount_ = count.kind == rec::ValueKind::outOnly ? bytesAfter(count) : startCount_;
     }
+    return Served::answered;
 }
 
 // Only the last client to have started the library shuts it down; the
 // others give back what they hold and are answered at once.
-void BoardBroker::cleanup(unsigned client, rec::Call *call) {
+BoardBroker::Served BoardBroker::cleanup_unlocked(unsigned client, rec::Call *call) {
     Client &me = clients_[client];
-    if (startedByAnother(client)) {
-        giveBack(&me);
+    if (startedByAnother_unlocked(client)) {
+        giveBack_unlocked(&me);
         me.started = false;
         call->result = static_cast<int32_t>(KELerr_OK);
-        return;
+        return Served::answered;
     }
-    forward(call);
+    callLibrary_unlocked(call);
     if (succeeded(call->result)) {
-        started_ = false;
-        for (auto &other : clients_) {
-            other.second.devices.clear();
-            other.second.captures.clear();
-            other.second.started = false;
-        }
-        changed_.notify_all();
+        forgetLibrary_unlocked();
     }
+    return Served::answered;
 }
 
-void BoardBroker::capture(unsigned client, rec::Call *call, const std::function<bool()> &gone,
-                          std::unique_lock<std::mutex> *lock) {
+// Must wait while another client's holding excludes it (serve waits, the
+// lock given up); what the library grants is booked with the mode granted.
+BoardBroker::Served BoardBroker::capture_unlocked(unsigned client, rec::Call *call) {
     const int32_t device = static_cast<int32_t>(call->arguments[0].number);
     const rec::Value &mode = call->arguments[2];
     const rec::Value &name = call->arguments[3];
-    const auto opened = clients_[client].devices.find(device);
-    if (opened == clients_[client].devices.end() || mode.kind != rec::ValueKind::bytes ||
+    Client &me = clients_[client];
+    const auto opened = me.devices.find(device);
+    if (opened == me.devices.end() || mode.kind != rec::ValueKind::bytes ||
         name.kind != rec::ValueKind::text) {
-        forward(call);
-        return;
+        return forward_unlocked(client, call);
     }
     const Capture wanted{opened->second, name.text, wordOf(mode.before), device};
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(call->arguments[4].number);
-    while (excluded(client, wanted)) {
-        const Clock::time_point now = Clock::now();
-        if (stopping_ || now >= deadline || gone()) {
-            call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
-            return;
-        }
-        changed_.wait_until(*lock, std::min(deadline, now + kGoneCheckInterval));
+    if (excluded_unlocked(client, wanted)) {
+        return Served::mustWait;
     }
-    forward(call);
+    callLibrary_unlocked(call);
     if (call->result > 0) {
         Capture held = wanted;
         held.mode = wordOf(bytesAfter(mode));
-        clients_[client].captures[call->result] = held;
+        me.captures[call->result] = held;
     }
+    return Served::answered;
 }
 
-std::string BoardBroker::giveBack(Client *client) {
+BoardBroker::Served BoardBroker::open_unlocked(unsigned client, rec::Call *call) {
+    callLibrary_unlocked(call);
+    if (call->result > 0) {
+        clients_[client].devices[call->result] = call->arguments[0].number;
+    }
+    return Served::answered;
+}
+
+BoardBroker::Served BoardBroker::release_unlocked(unsigned client, rec::Call *call) {
+    callLibrary_unlocked(call);
+    if (succeeded(call->result)) {
+        clients_[client].captures.erase(static_cast<int32_t>(call->arguments[0].number));
+        changed_.notify_all();
+    }
+    return Served::answered;
+}
+
+// A closed device's captures go with it.
+BoardBroker::Served BoardBroker::close_unlocked(unsigned client, rec::Call *call) {
+    callLibrary_unlocked(call);
+    if (succeeded(call->result)) {
+        const int32_t device = static_cast<int32_t>(call->arguments[0].number);
+        Client &me = clients_[client];
+        me.devices.erase(device);
+        for (auto held = me.captures.begin(); held != me.captures.end();) {
+            held = held->second.device == device ? me.captures.erase(held) : std::next(held);
+        }
+        changed_.notify_all();
+    }
+    return Served::answered;
+}
+
+// The library's shutdown gave back every client's handles, whoever shut it
+// down: a capture after a new start is judged by what is held since.
+void BoardBroker::forgetLibrary_unlocked() {
+    started_ = false;
+    for (auto &other : clients_) {
+        other.second.devices.clear();
+        other.second.captures.clear();
+        other.second.started = false;
+    }
+    changed_.notify_all();
+}
+
+// Library calls under the lock, as every other.
+std::string BoardBroker::giveBack_unlocked(Client *client) {
     std::string given;
     for (const auto &held : client->captures) {
         const int32_t status = real_.release(held.first, 0);
@@ -239,15 +329,15 @@ std::string BoardBroker::giveBack(Client *client) {
 }
 
 std::string BoardBroker::depart(unsigned client) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(&mutex_);
     const auto found = clients_.find(client);
     if (found == clients_.end()) {
         return std::string();
     }
-    std::string given = giveBack(&found->second);
-    if (found->second.started && started_ && !startedByAnother(client)) {
-        const int32_t status = real_.cleanup();
-        started_ = false;
+    std::string given = giveBack_unlocked(&found->second);
+    if (found->second.started && started_ && !startedByAnother_unlocked(client)) {
+        const int32_t status = real_.cleanup(); // under the lock, as every library call
+        forgetLibrary_unlocked();
         given += (given.empty() ? "" : ", ") + std::string("shut the library down = ") +
                  statusText(status);
     }

@@ -5,8 +5,9 @@
 // client's KEL_cleanup or departure; a client may use only the handles it
 // was given; a capture that another client's holding excludes waits, up to
 // its timeout, for it to be given back (the library itself would refuse it
-// at once, as from one process). One lock serialises the library; a waiting
-// capture does not hold it.
+// at once, as from one process). One lock serialises the library and the
+// books of who holds what; a waiting capture does not hold it, and nothing
+// that waits on a client's socket is done under it.
 #ifndef BOARD_SERVER_BOARD_BROKER_H
 #define BOARD_SERVER_BOARD_BROKER_H
 
@@ -15,10 +16,11 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "annotated_mutex.h"
+#include "kel_entry_points.h"
 #include "real_library.h"
 #include "recorded_call.h"
 
@@ -27,21 +29,23 @@ public:
     explicit BoardBroker(const RealLibrary &real) : real_(real) {}
 
     // A new client; its number for the calls below.
-    unsigned arrive();
+    unsigned arrive() EXCLUDES(mutex_);
 
     // Serves one call of the client, answering it or forwarding it to the
     // library; sets its result and what it wrote. A capture's wait ends
-    // early when `gone` says the client went away.
-    void serve(unsigned client, rec::Call *call, const std::function<bool()> &gone);
+    // early when `gone` says the client went away; `gone` is asked without
+    // the lock.
+    void serve(unsigned client, rec::Call *call, const std::function<bool()> &gone)
+        EXCLUDES(mutex_);
 
     // Gives back what the client still holds (releases its captures, closes
     // its devices, shuts the library down when it was the last to use it)
     // and forgets it. Returns what was given back, for the log ("" when
     // nothing).
-    std::string depart(unsigned client);
+    std::string depart(unsigned client) EXCLUDES(mutex_);
 
     // Ends every wait; later captures that would wait fail at once.
-    void stopWaits();
+    void stopWaits() EXCLUDES(mutex_);
 
 private:
     struct Capture {
@@ -56,25 +60,48 @@ private:
         std::map<int32_t, Capture> captures; // handle, what it holds
     };
 
-    bool ownedByAnother(unsigned client, int32_t handle, bool service) const;
-    bool startedByAnother(unsigned client) const;
-    bool excluded(unsigned client, const Capture &wanted) const;
-    void init(unsigned client, rec::Call *call);
-    void capture(unsigned client, rec::Call *call, const std::function<bool()> &gone,
-                 std::unique_lock<std::mutex> *lock);
-    void cleanup(unsigned client, rec::Call *call);
-    std::string giveBack(Client *client);
-    void forward(rec::Call *call);
+    // Whether a handler answered the call or it must wait for services
+    // another client holds (and be served again after the wait).
+    enum class Served { answered, mustWait };
+    // The handle a call names first: none, a device's or a service's.
+    enum class NamedHandle { none, device, service };
+    using Handler = Served (BoardBroker::*)(unsigned client, rec::Call *call);
+    // What the server does with one entry point.
+    struct EntryRole {
+        KelEntryPoint entry;
+        NamedHandle handle;
+        Handler handler;
+    };
+    // Indexed by the entry point.
+    static const EntryRole kRoles[kKelEntryPointCount];
+
+    Served serve_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served forward_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served init_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served cleanup_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served capture_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served open_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served release_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+    Served close_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
+
+    bool ownedByAnother_unlocked(unsigned client, int32_t handle, NamedHandle kind) const
+        REQUIRES(mutex_);
+    bool startedByAnother_unlocked(unsigned client) const REQUIRES(mutex_);
+    bool excluded_unlocked(unsigned client, const Capture &wanted) const REQUIRES(mutex_);
+    // The library was shut down: no client holds anything of it any more.
+    void forgetLibrary_unlocked() REQUIRES(mutex_);
+    std::string giveBack_unlocked(Client *client) REQUIRES(mutex_);
+    void callLibrary_unlocked(rec::Call *call) REQUIRES(mutex_);
 
     const RealLibrary real_;
-    std::mutex mutex_;
+    Mutex mutex_;
     std::condition_variable changed_;
-    bool stopping_ = false;
-    bool started_ = false;
-    int32_t startStatus_ = 0;
-    std::vector<uint8_t> startCount_;
-    std::map<unsigned, Client> clients_;
-    unsigned nextClient_ = 1;
+    bool stopping_ GUARDED_BY(mutex_) = false;
+    bool started_ GUARDED_BY(mutex_) = false;
+    int32_t startStatus_ GUARDED_BY(mutex_) = 0;
+    std::vector<uint8_t> startCount_ GUARDED_BY(mutex_);
+    std::map<unsigned, Client> clients_ GUARDED_BY(mutex_);
+    unsigned nextClient_ GUARDED_BY(mutex_) = 1;
 };
 
 #endif

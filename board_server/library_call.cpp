@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "kel_entry_points.h"
-#include "messages.h"
+#include "remote_status.h"
 
 namespace {
 
@@ -32,7 +32,9 @@ typename std::enable_if<!std::is_pointer<Type>::value, Type>::type slotAs(const 
 template <typename Result, typename... Parameters, size_t... Index>
 Result callWith(Result(KEL_CALL *function)(Parameters...), const std::vector<Slot> &slots,
                 std::index_sequence<Index...>) {
-    (void)slots;
+    if (slots.size() != sizeof...(Parameters)) {
+        return proto::kCallNotCarried;
+    }
     return function(slotAs<Parameters>(slots[Index])...);
 }
 
@@ -55,12 +57,13 @@ int32_t dispatch(const RealLibrary &real, KelEntryPoint entry, const std::vector
 } // namespace
 
 void callLibrary(const RealLibrary &real, rec::Call *call) {
-    size_t index = 0;
-    while (proto::shapeAt(index) != nullptr && call->entry != proto::shapeAt(index)->name) {
-        ++index;
+    if (call->entryIndex < 0 || call->entryIndex >= kKelEntryPointCount) {
+        call->result = proto::kCallNotCarried;
+        return;
     }
-    // Buffers of no bytes still reach the library as a pointer, not null.
-    static uint8_t emptyBuffer[8];
+    // Buffers of no bytes still reach the library as a pointer, not null:
+    // this call's own, so that calls on several threads share nothing.
+    uint8_t emptyBuffer[8] = {};
     std::vector<Slot> slots(call->arguments.size());
     for (size_t i = 0; i < call->arguments.size(); ++i) {
         rec::Value &value = call->arguments[i];
@@ -84,7 +87,7 @@ void callLibrary(const RealLibrary &real, rec::Call *call) {
             break;
         }
     }
-    call->result = dispatch(real, static_cast<KelEntryPoint>(index), slots);
+    call->result = dispatch(real, static_cast<KelEntryPoint>(call->entryIndex), slots);
     for (rec::Value &value : call->arguments) {
         if (value.kind == rec::ValueKind::bytes || value.kind == rec::ValueKind::outOnly) {
             value.written = value.after != value.before;

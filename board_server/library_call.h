@@ -9,8 +9,9 @@
 #include "real_library.h"
 #include "recorded_call.h"
 
-// Calls the library; sets the call's result and, for each buffer the call
-// changed, `written` and all its bytes after it.
+// Calls the library's entry point of the call's index; sets the call's
+// result and, for each buffer the call changed, `written` and all its
+// bytes after it. A call of no entry point is not carried.
 void callLibrary(const RealLibrary &real, rec::Call *call);
 
 #endif

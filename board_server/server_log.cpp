@@ -7,9 +7,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <thread>
 
+#include "annotated_mutex.h"
 #include "background_thread.h"
 
 namespace {
@@ -18,14 +18,14 @@ const size_t kQueuedLinesLimit = 1000;
 const auto kLastLinesWait = std::chrono::seconds(1);
 
 struct Log {
-    std::mutex mutex;
+    Mutex mutex;
     std::condition_variable queued;
     std::condition_variable drained;
-    std::deque<std::string> lines;
-    unsigned long dropped = 0;
-    bool writing = false;
-    bool stopping = false;
-    std::thread writer;
+    std::deque<std::string> lines GUARDED_BY(mutex);
+    unsigned long dropped GUARDED_BY(mutex) = 0;
+    bool writing GUARDED_BY(mutex) = false;
+    bool stopping GUARDED_BY(mutex) = false;
+    std::thread writer; // started and ended by the main thread only
 };
 
 // Never destroyed: the writer may still be inside a write at exit.
@@ -34,24 +34,52 @@ Log &theLog() {
     return *log;
 }
 
+// The next line to write, once there is one; false when the log stops
+// with nothing left.
+bool takeLine(Log *log, std::string *line) EXCLUDES(log->mutex) {
+    MutexLock lock(&log->mutex);
+    while (log->lines.empty() && !log->stopping) {
+        lock.wait(&log->queued);
+    }
+    if (log->lines.empty()) {
+        return false;
+    }
+    *line = std::move(log->lines.front());
+    log->lines.pop_front();
+    log->writing = true;
+    return true;
+}
+
+void lineWritten(Log *log) EXCLUDES(log->mutex) {
+    MutexLock lock(&log->mutex);
+    log->writing = false;
+    log->drained.notify_all();
+}
+
+// The write itself is done without the lock: a stalled reader holds up
+// only the writer.
 void writeLines() {
     Log &log = theLog();
-    std::unique_lock<std::mutex> lock(log.mutex);
-    for (;;) {
-        log.queued.wait(lock, [&] { return !log.lines.empty() || log.stopping; });
-        if (log.lines.empty()) {
-            return;
-        }
-        std::string line = std::move(log.lines.front());
-        log.lines.pop_front();
-        log.writing = true;
-        lock.unlock();
+    std::string line;
+    while (takeLine(&log, &line)) {
         fprintf(stderr, "kel_server: %s\n", line.c_str());
         fflush(stderr);
-        lock.lock();
-        log.writing = false;
-        log.drained.notify_all();
+        lineWritten(&log);
     }
+}
+
+// Waits at most a moment for what is queued to be written, then asks the
+// writer to end; true when all was written.
+bool drainAndStop(Log *log) EXCLUDES(log->mutex) {
+    MutexLock lock(&log->mutex);
+    const auto deadline = std::chrono::steady_clock::now() + kLastLinesWait;
+    while ((!log->lines.empty() || log->writing) && std::chrono::steady_clock::now() < deadline) {
+        lock.waitUntil(&log->drained, deadline);
+    }
+    const bool drained = log->lines.empty() && !log->writing;
+    log->stopping = true;
+    log->queued.notify_all();
+    return drained;
 }
 
 } // namespace
@@ -60,7 +88,7 @@ void startServerLog() { theLog().writer = platStartBackgroundThread(writeLines);
 
 void logLine(const std::string &line) {
     Log &log = theLog();
-    std::lock_guard<std::mutex> lock(log.mutex);
+    MutexLock lock(&log.mutex);
     if (log.lines.size() >= kQueuedLinesLimit) {
         ++log.dropped;
         return;
@@ -75,12 +103,7 @@ void logLine(const std::string &line) {
 
 void stopServerLog() {
     Log &log = theLog();
-    std::unique_lock<std::mutex> lock(log.mutex);
-    const bool drained = log.drained.wait_for(lock, kLastLinesWait,
-                                              [&] { return log.lines.empty() && !log.writing; });
-    log.stopping = true;
-    log.queued.notify_all();
-    lock.unlock();
+    const bool drained = drainAndStop(&log);
     if (drained && log.writer.joinable()) {
         log.writer.join();
     } else if (log.writer.joinable()) {

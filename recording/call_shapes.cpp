@@ -75,11 +75,27 @@ const EntryShape cleanup{"KEL_cleanup", false, {}};
 
 } // namespace shapes
 
-const EntryShape *findEntryShape(const std::string &name) {
+namespace {
+
+// In the entry point table's order: a shape's place here is its entry
+// point's index.
 #define REC_SHAPE_ADDRESS(name, type, parameters, arguments) &shapes::name,
-    static const EntryShape *const all[] = {KEL_ENTRY_POINTS(REC_SHAPE_ADDRESS)};
+const EntryShape *const kAllShapes[] = {KEL_ENTRY_POINTS(REC_SHAPE_ADDRESS)};
 #undef REC_SHAPE_ADDRESS
-    for (const EntryShape *shape : all) {
+
+int entryIndexOf(const EntryShape &wanted) {
+    for (int index = 0; index < kKelEntryPointCount; ++index) {
+        if (kAllShapes[index] == &wanted) {
+            return index;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+const EntryShape *findEntryShape(const std::string &name) {
+    for (const EntryShape *shape : kAllShapes) {
         if (name == shape->name) {
             return shape;
         }
@@ -101,6 +117,7 @@ Call describeCall(const EntryShape &shape, std::initializer_list<Argument> argum
                   const HandleBook &book) {
     Call call;
     call.entry = shape.name;
+    call.entryIndex = entryIndexOf(shape);
     uint32_t numbers[8] = {};
     size_t index = 0;
     for (const Argument &argument : arguments) {

@@ -41,6 +41,9 @@ struct Value {
 struct Call {
     unsigned number = 0; // from 1, in the order of the calls
     std::string entry;
+    // Its place in the entry point table (a KelEntryPoint), for those that
+    // dispatch on it; -1 for a call read back from a recording.
+    int entryIndex = -1;
     std::vector<Value> arguments;
     int32_t result = 0;
     int line = 0; // where a recorded call starts in its file

@@ -8,10 +8,10 @@
 #include <string.h>
 
 #include <chrono>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "annotated_mutex.h"
 #include "authentication.h"
 #include "background_thread.h"
 #include "environment_file.h"
@@ -28,15 +28,18 @@ namespace {
 const int kDefaultTimeoutMs = 5000;
 const int kLongestTimeoutMs = 24 * 60 * 60 * 1000;
 
+// One connection for every thread of the program: a call holds the lock
+// for its whole exchange, as the library behind the server serves one call
+// at a time anyway.
 struct Link {
-    std::mutex mutex;
-    bool tried = false;
-    int32_t failure = 0; // the status every call gives once the link failed
-    std::string server;  // as KEL_SERVER gives it
-    std::string named;   // how the message names it
-    int timeoutMs = kDefaultTimeoutMs;
-    proto::ServerConnection connection;
-    rec::HandleBook book;
+    Mutex mutex;
+    bool tried GUARDED_BY(mutex) = false;
+    int32_t failure GUARDED_BY(mutex) = 0; // the status every call gives once the link failed
+    std::string server GUARDED_BY(mutex);  // as KEL_SERVER gives it
+    std::string named GUARDED_BY(mutex);   // how the message names it
+    int timeoutMs GUARDED_BY(mutex) = kDefaultTimeoutMs;
+    proto::ServerConnection connection GUARDED_BY(mutex);
+    rec::HandleBook book GUARDED_BY(mutex);
 };
 
 // Never destroyed: the keep-alive thread may use it until the process ends.
@@ -69,7 +72,7 @@ int timeoutSetting() {
 }
 
 // The link is given up: one line says why, every later call fails at once.
-int32_t giveUp(Link *link, int32_t status, const std::string &reason) {
+int32_t giveUp(Link *link, int32_t status, const std::string &reason) REQUIRES(link->mutex) {
     fprintf(stderr, "KEL remote library: board server %s: %s\n", link->named.c_str(),
             reason.c_str());
     fflush(stderr);
@@ -81,14 +84,18 @@ void keepAlive() {
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(proto::kPingIntervalMs));
         Link &link = theLink();
-        std::unique_lock<std::mutex> lock(link.mutex, std::try_to_lock);
-        if (lock.owns_lock() && link.failure == 0 && link.connection.isOpen()) {
+        // A call under way is traffic enough: the ping never waits for it.
+        if (!link.mutex.tryLock()) {
+            continue;
+        }
+        if (link.failure == 0 && link.connection.isOpen()) {
             link.connection.ping(proto::kPingIntervalMs); // a failure shows at the next call
         }
+        link.mutex.unlock();
     }
 }
 
-int32_t connectLink(Link *link) {
+int32_t connectLink(Link *link) REQUIRES(link->mutex) {
     link->tried = true;
     link->timeoutMs = timeoutSetting();
     if (platEnvironmentPath("KEL_SERVER", &link->server)) {
@@ -146,7 +153,8 @@ std::string uncarried(const rec::EntryShape &shape, const rec::Call &call) {
     return std::string();
 }
 
-int32_t exchange(Link *link, const rec::EntryShape &shape, rec::Call *call, int waitMs) {
+int32_t exchange(Link *link, const rec::EntryShape &shape, rec::Call *call, int waitMs)
+    REQUIRES(link->mutex) {
     const std::string refusal = uncarried(shape, *call);
     if (!refusal.empty()) {
         fprintf(stderr, "KEL remote library: %s\n", refusal.c_str());
@@ -168,7 +176,7 @@ int32_t exchange(Link *link, const rec::EntryShape &shape, rec::Call *call, int 
 
 int32_t forwardCall(const rec::EntryShape &shape, std::initializer_list<rec::Argument> arguments) {
     Link &link = theLink();
-    std::lock_guard<std::mutex> lock(link.mutex);
+    MutexLock lock(&link.mutex);
     if (!link.tried && connectLink(&link) != 0) {
         return link.failure;
     }

@@ -567,11 +567,16 @@ def compare(scenario, actual, windows, leg=""):
 # Scenarios whose point cannot hold through a board server, with the reason.
 REPLAY_REPORT = ("the replay's report goes to the server's standard error, and a diverged "
                  "replay ends the process it runs in: the server, not the program")
+# -keldir names a folder: a server reads a configuration in its own folder
+# only, and refuses KEL_init with any other name.
+CONFIGURATION_ELSEWHERE = "-keldir names a configuration in another folder, which a server refuses"
 NOT_THROUGH_A_SERVER = {
     "replay_call_differs": REPLAY_REPORT,
     "replay_recording_truncated": REPLAY_REPORT,
     "replay_recording_missing": REPLAY_REPORT,
     "replay_monitor_past_the_recording": REPLAY_REPORT,
+    "option_keldir_other_kel_ini": CONFIGURATION_ELSEWHERE,
+    "options_combined": CONFIGURATION_ELSEWHERE,
 }
 
 

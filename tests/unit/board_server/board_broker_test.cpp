@@ -199,4 +199,38 @@ TEST_F(BrokerTest, ADepartedClientsCapturesAndDevicesAreGivenBack) {
     EXPECT_GT(later.startAndOpen(), 0);
 }
 
+// Fault guarded: a shutdown by one client's departure left a client that
+// had never started the library booked as holding BASEDDS0, so that the
+// next exclusive capture after a new start waited its whole timeout and
+// failed although the library held nothing.
+TEST_F(BrokerTest, TheLibrarysShutdownEmptiesEveryClientsBooks) {
+    Client &starter = client();
+    Client &neverStarted = client();
+    Client &next = client();
+    ASSERT_GT(starter.startAndOpen(), 0);
+    uint32_t granted = 0;
+    const int32_t device = neverStarted.call(rec::shapes::open, {1u, KEL_MODE_SHARED, &granted});
+    ASSERT_GT(device, 0);
+    ASSERT_GT(neverStarted.capture(device, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0), 0);
+    ASSERT_NE(starter.depart().find("shut the library down"), std::string::npos);
+    const int32_t fresh = next.startAndOpen();
+    ASSERT_GT(fresh, 0);
+    EXPECT_GT(next.capture(fresh, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0), 0);
+}
+
+// Fault guarded: a client's KEL_init read any file the server could, and
+// its status told whether the file existed; a name Windows keeps for a
+// device (the console) reached the library too.
+TEST_F(BrokerTest, AConfigurationNameOutsideTheServersFolderIsRefusedUnread) {
+    Client &prober = client();
+    for (const char *name : {"../kel-broker-test.ini", "/kel-broker-test-no-such/kel.ini",
+                             "sub/kel.ini", "sub\\kel.ini", "C:kel.ini", "..", "con.ini", "COM1"}) {
+        int32_t count = -1;
+        EXPECT_EQ(prober.call(rec::shapes::init, {name, &count}), proto::kConfigurationNameRefused)
+            << name;
+        EXPECT_EQ(count, -1) << name << ": the library was reached";
+    }
+    EXPECT_GT(prober.startAndOpen(), 0);
+}
+
 } // namespace

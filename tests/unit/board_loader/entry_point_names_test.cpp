@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// Which exported names the recorder takes: exactly those of its own
+// Which exported names the loader takes: exactly those of its own
 // build's programs, checked for both 32-bit Windows builds here, where
 // neither can run.
 #include <gtest/gtest.h>

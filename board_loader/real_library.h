@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// The board library the recorder stands in front of: the file that
-// KEL_REAL_LIBRARY names, and its thirteen entry points.
-#ifndef RECORDER_REAL_LIBRARY_H
-#define RECORDER_REAL_LIBRARY_H
+// A board library loaded by path, and its thirteen entry points: the one
+// the recorder stands in front of (KEL_REAL_LIBRARY names it) or the one
+// the board server serves.
+#ifndef BOARD_LOADER_REAL_LIBRARY_H
+#define BOARD_LOADER_REAL_LIBRARY_H
 
 #include <string>
 

@@ -1,13 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// Which exported names the recorder takes for the board library's entry
+// Which exported names the loader takes for the board library's entry
 // points: exactly those the programs of its own build import. On 32-bit
 // Windows a cdecl build takes only plain names (KEL_init) and a stdcall
-// build only the decorated ones (KEL_init@8), so that the recorder never
-// calls a library of the other convention; when the library has only
-// another form's names, the reason says which.
-#ifndef RECORDER_ENTRY_POINT_NAMES_H
-#define RECORDER_ENTRY_POINT_NAMES_H
+// build only the decorated ones (KEL_init@8), so that neither the recorder
+// nor the server calls a library of the other convention; when the library
+// has only another form's names, the reason says which.
+#ifndef BOARD_LOADER_ENTRY_POINT_NAMES_H
+#define BOARD_LOADER_ENTRY_POINT_NAMES_H
 
 #include <stddef.h>
 
