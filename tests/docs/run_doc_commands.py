@@ -12,6 +12,7 @@ standard output of the marked block before it.
 Blocks that use the network run in a network namespace of their own when the
 system allows one, so that two runs never meet on a port."""
 import argparse
+import difflib
 import os
 import re
 import shutil
@@ -128,8 +129,10 @@ def main():
                     if last is None:
                         failures.append(f"{where}: an output block with no command block before it")
                     elif last != text:
-                        failures.append(f"{where}: the output differs:\n--- page\n{text}"
-                                        f"--- program\n{last}")
+                        difference = difflib.unified_diff(
+                            text.splitlines(keepends=True), last.splitlines(keepends=True),
+                            "page", "program")
+                        failures.append(f"{where}: the output differs:\n" + "".join(difference))
                     last = None
                     continue
                 # Each block starts from a fresh copy: none depends on another.
