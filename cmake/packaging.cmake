@@ -148,14 +148,41 @@ file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME} CONTENT "
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme_sources})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${KEL_README_NAME}
         DESTINATION ${KEL_INSTALL_README})
+# The licence and the release notes go with every package. The Debian
+# package's copyright file is machine-readable (DEP-5), with the licence's
+# text as its License paragraph: each line indented, an empty one as " .".
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSES/MIT.txt DESTINATION ${KEL_INSTALL_README}/LICENSES)
+install(FILES ${CMAKE_SOURCE_DIR}/NEWS.md DESTINATION ${KEL_INSTALL_README})
 if(NOT WIN32)
-  set(pages demo_sgen.1 demo_sensors.1)
+  file(READ ${CMAKE_SOURCE_DIR}/LICENSES/MIT.txt licence_text)
+  string(STRIP "${licence_text}" licence_text)
+  string(REPLACE "\n\n" "\n.\n" licence_text "${licence_text}")
+  string(REPLACE "\n" "\n " licence_text "${licence_text}")
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/packaging/copyright CONTENT
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: ${KEL_PACKAGE_NAME}
+Source: the ${KEL_PACKAGE_NAME} repository
+
+Files: *
+Copyright: 2026 The ${KEL_PACKAGE_NAME} authors
+License: MIT
+
+License: MIT
+ ${licence_text}
+" NEWLINE_STYLE UNIX)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${CMAKE_SOURCE_DIR}/LICENSES/MIT.txt)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright DESTINATION ${KEL_INSTALL_README})
+endif()
+if(NOT WIN32)
+  # The templates in packaging/man/ (page.1.in) get the version here.
+  set(pages demo_sgen.1 demo_sensors.1 plot-sensor-log.1)
   if(TARGET kel_server)
     list(APPEND pages kel_server.1)
   endif()
   foreach(page ${pages})
-    configure_file(${CMAKE_SOURCE_DIR}/packaging/man/${page} ${CMAKE_BINARY_DIR}/packaging/${page}
-                   @ONLY)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/man/${page}.in
+                   ${CMAKE_BINARY_DIR}/packaging/${page} @ONLY)
     install(FILES ${CMAKE_BINARY_DIR}/packaging/${page} DESTINATION share/man/man1)
   endforeach()
 endif()

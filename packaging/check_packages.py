@@ -52,7 +52,7 @@ NETWORK_DLLS = SYSTEM_DLLS | {"ws2_32.dll", "bcrypt.dll", "advapi32.dll"}
 WINDOWS_FILES = {"README.txt", "demo_sgen.exe", "demo_sensors.exe", "KEL.dll",
                  "demo_sgen.ini", "demo_sensors.ini", "kel_sgen.ini", "windows.md",
                  "soak/kel.ini", "soak/demo_sensors.ini", "kel_server.exe", "remote/KEL.dll",
-                 "board-server.md"}
+                 "board-server.md", "NEWS.md", "LICENSES/MIT.txt"}
 SAMPLES = "share/kel-board-demos/examples"
 LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors", "bin/plot-sensor-log", "bin/kel_server",
                "lib/kel-board-demos/simulated/libKEL.so", "lib/kel-board-demos/remote/libKEL.so",
@@ -60,7 +60,10 @@ LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors", "bin/plot-sensor-log", "bin/
                SAMPLES + "/demo_sgen.ini", SAMPLES + "/demo_sensors.ini",
                SAMPLES + "/kel_sgen.ini", SAMPLES + "/soak/kel.ini",
                SAMPLES + "/soak/demo_sensors.ini", "share/doc/kel-board-demos/README",
-               "share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1"}
+               "share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1",
+               "share/man/man1/plot-sensor-log.1", "share/doc/kel-board-demos/NEWS.md",
+               "share/doc/kel-board-demos/LICENSES/MIT.txt",
+               "share/doc/kel-board-demos/copyright"}
 OPERATOR_LIBRARY = "lib/kel-board-demos"
 RUNPATH = "$ORIGIN/../lib/kel-board-demos:$ORIGIN/../lib/kel-board-demos/simulated"
 WINDOWS_KINDS = {  # file name suffix: objdump, PE format, stdcall names
@@ -96,6 +99,32 @@ def documented_sample(checkout, program):
     after = text[text.index("A sample run"):]
     block = re.search(r"\n```\n(.*?)```\n", after, re.S)
     return block.group(1)
+
+
+def licence_and_news(label, folder, checkout, copyright_file=None):
+    """The licence's text and NEWS.md as the checkout holds them, NEWS.md's
+    newest version the one the packages carry, and a Debian copyright file
+    in the machine-readable form with the licence's text as its paragraph."""
+    for name in ("LICENSES/MIT.txt", "NEWS.md"):
+        with open(os.path.join(checkout, name), "rb") as wanted, \
+                open(os.path.join(folder, name), "rb") as shipped:
+            check(shipped.read() == wanted.read(), "%s: %s differs from the checkout's" % (label, name))
+    with open(os.path.join(folder, "NEWS.md"), encoding="utf-8") as news:
+        newest = re.search(r"^## (\d+(?:\.\d+)*)", news.read(), re.M)
+    check(newest is not None and newest.group(1) == VERSION,
+          "%s: NEWS.md's newest version is %s, not %s"
+          % (label, newest.group(1) if newest else None, VERSION))
+    if copyright_file is None:
+        return
+    with open(copyright_file, encoding="utf-8") as text:
+        paragraphs = text.read().split("\n\n")
+    licence = open(os.path.join(checkout, "LICENSES/MIT.txt"), encoding="utf-8").read().strip()
+    folded = "License: MIT\n" + "\n".join(" " + (line or ".") for line in licence.split("\n"))
+    check(paragraphs[0].startswith("Format: https://www.debian.org/doc/packaging-manuals/"
+                                   "copyright-format/1.0/\n")
+          and any(p.startswith("Files: *\n") and "\nLicense: MIT" in p for p in paragraphs)
+          and folded in [p.strip("\n") for p in paragraphs],
+          "%s: copyright is not a DEP-5 file with the MIT licence's text" % label)
 
 
 def carries_version(label, path, wide):
@@ -183,6 +212,8 @@ def check_windows_zip(path, kind, work, checkout, wine):
     optional = {"recorder/KEL.dll"}
     check(WINDOWS_FILES <= present and present - WINDOWS_FILES <= optional,
           "%s: holds %s" % (kind, sorted(present)))
+    if {"NEWS.md", "LICENSES/MIT.txt"} <= present:
+        licence_and_news(kind, folder, checkout)
     if "README.txt" in present:
         text = open(os.path.join(folder, "README.txt"), "rb").read()
         check(text.count(b"\n") == text.count(b"\r\n"), "%s: README.txt has bare LF" % kind)
@@ -333,8 +364,12 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
                                     OPERATOR_LIBRARY + "/recorder/libKEL.so",
                                     OPERATOR_LIBRARY + "/remote/libKEL.so"}):
         carries_version(label, os.path.join(prefix, binary), wide=False)
+    documents = os.path.join(prefix, "share/doc/kel-board-demos")
+    if LINUX_FILES <= present:  # what is missing failed above
+        licence_and_news(label, documents, checkout, os.path.join(documents, "copyright"))
     for page in ("share/man/man1/demo_sgen.1", "share/man/man1/demo_sensors.1",
-                 "share/man/man1/kel_server.1", "share/doc/kel-board-demos/README"):
+                 "share/man/man1/kel_server.1", "share/man/man1/plot-sensor-log.1",
+                 "share/doc/kel-board-demos/README"):
         with open(os.path.join(prefix, page), encoding="utf-8") as text:
             head = text.read(300)
         check("%s %s" % (PRODUCT, VERSION) in head or ("programs %s " % VERSION) in head,

@@ -3,9 +3,14 @@
 # SPDX-License-Identifier: MIT
 """tools/plot-sensor-log against a short readings log: a PNG and an SVG of
 the expected size, made by the system's Python even when another python3
-comes first on PATH, and one clear line for a file that is not a log.
+comes first on PATH, and one clear line for a file that is not a log; a
+day-long log and one of 100,000 rows, as the simulated monitor wobbles, with
+excursions: their picture measured (red crosses inside the axes where the
+log marks readings, a line rather than a filled block).
 Exits 77 (skipped) only when the system's Python has no matplotlib."""
 import argparse
+import datetime
+import json
 import os
 import struct
 import subprocess
@@ -27,6 +32,55 @@ LOG = (
 # A log begun before failed_reads was logged, as older runs wrote it.
 EARLIER_LOG = ("time,temperature_C,vccint_V,vccaux_V,vrefp_V,vrefn_V,out_of_tolerance\n"
                "2026-03-01T23:59:00.250+01:00,40.000,1.002,,1.249,0.001,\n")
+
+# The simulated monitor's wobble, repeated every eight reads.
+WOBBLE = (0, 1, 2, 1, 0, -1, -2, -1)
+
+
+def long_log(rows, start, excursions):
+    """A log at one row a second with the header of a later demo_sensors (a
+    column the tool does not know), an empty temperature now and then (a
+    failed read), and VCCint 8 % high for each (first row, count)."""
+    moment = datetime.datetime.fromisoformat(start)
+    lines = ["time,temperature_C,vccint_V,vccaux_V,vrefp_V,vrefn_V,out_of_tolerance,"
+             "failed_reads"]
+    for row in range(rows):
+        step = WOBBLE[row % 8]
+        high = any(first <= row < first + count for first, count in excursions)
+        temperature = "" if row % 1000 == 999 else "%.3f" % (41.5 + 0.25 * step)
+        lines.append("%s,%s,%.3f,%.3f,%.3f,%.3f,%s,%d" % (
+            (moment + datetime.timedelta(seconds=row)).isoformat(timespec="milliseconds"),
+            temperature, 1.082 if high else 1.002 + 0.001 * step, 1.797 + 0.001 * step,
+            1.249 + 0.001 * step, 0.001 + 0.001 * step, "vccint" if high else "",
+            row % 1000 == 999))
+    return "\n".join(lines) + "\n"
+
+
+# Measures a picture with the system's Python (matplotlib reads it): the
+# panels' frames from their black edges, the pixels of exactly tab:red
+# inside each panel, and per panel the median share of a column's height
+# that the curve's blue inks.
+MEASURE = r"""
+import json, sys
+import matplotlib.image
+import numpy
+image = (matplotlib.image.imread(sys.argv[1])[:, :, :3] * 255).round().astype(int)
+black = (image < 30).all(axis=2)
+columns = numpy.flatnonzero(black.sum(axis=0) > 0.6 * black.sum(axis=0).max())
+left, right = int(columns.min()), int(columns.max())
+rows = numpy.flatnonzero(black[:, left:right + 1].sum(axis=1) > 0.9 * (right - left))
+edges = [int(r) for i, r in enumerate(rows) if i == 0 or r != rows[i - 1] + 1]
+red = (image == (214, 39, 40)).all(axis=2)
+blue = (numpy.abs(image - (31, 119, 180)).sum(axis=2) < 60)
+panels = []
+for top, bottom in zip(edges[0::2], edges[1::2]):
+    inside = slice(top + 2, bottom - 1)
+    ys, xs = numpy.nonzero(red[inside, left + 2:right - 1])
+    ink = blue[inside, left + 2:right - 1].sum(axis=0) / (bottom - top)
+    panels.append({"red_x": sorted(set((xs + left + 2).tolist())),
+                   "ink": float(numpy.median(ink))})
+print(json.dumps({"left": left, "right": right, "panels": panels}))
+"""
 
 failures = []
 passes = []
@@ -86,6 +140,37 @@ def main():
         svg = open(os.path.join(work, "short.svg"), encoding="utf-8").read(2000) \
             if os.path.exists(os.path.join(work, "short.svg")) else ""
         check("<svg" in svg and SVG_SIZE in svg, "an SVG of 12 x 10 inches")
+
+        # Days of readings: each excursion's crosses in VCCint's panel where
+        # its time is, the curves a line, not a block of ink.
+        for name, rows, start, excursions in (
+                ("day", 86400, "2026-03-01T00:00:00.250+01:00", ((21600, 30), (64800, 5))),
+                ("rows100k", 100000, "2026-03-01T12:00:00.250+01:00", ((30000, 30), (75000, 1)))):
+            with open(os.path.join(work, name + ".csv"), "w") as handle:
+                handle.write(long_log(rows, start, excursions))
+            run = plot(name + ".csv", "-o", name + ".png")
+            check(run.returncode == 0, f"{name}: status {run.returncode}, {run.stderr!r}")
+            measured = subprocess.run([SYSTEM_PYTHON, "-c", MEASURE, name + ".png"], cwd=work,
+                                      env=environment, capture_output=True, text=True)
+            check(measured.returncode == 0, f"{name}: measured {measured.stderr!r}")
+            if measured.returncode != 0:
+                continue
+            picture = json.loads(measured.stdout)
+            panels, width = picture["panels"], picture["right"] - picture["left"]
+            check(len(panels) == 5, f"{name}: five panels, not {len(panels)}")
+            if len(panels) != 5:
+                continue
+            print(f"{name}: ink per column {[round(p['ink'], 3) for p in panels]}, "
+                  f"red columns in VCCint {len(panels[1]['red_x'])}")
+            for first, count in excursions:
+                where = picture["left"] + first / (rows - 1) * width
+                check(any(abs(x - where) <= 8 for x in panels[1]["red_x"]),
+                      f"{name}: red crosses at the excursion of row {first} (x {where:.0f})")
+            check(all(not panel["red_x"] for index, panel in enumerate(panels) if index != 1),
+                  f"{name}: red only in VCCint's panel")
+            check(all(panel["ink"] < 0.35 for panel in panels),
+                  f"{name}: the curves are lines, ink per column "
+                  f"{[round(p['ink'], 3) for p in panels]}")
 
         # Not a log: one line naming the file and why, status 1, no picture.
         with open(os.path.join(work, "demo_sensors.ini"), "w") as handle:
