@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "background_thread.h"
+#include "log_clock.h"
 
 namespace {
 
@@ -25,6 +26,9 @@ struct Log {
     unsigned long dropped = 0;
     bool writing = false;
     bool stopping = false;
+    // Set before the writer starts, never changed after.
+    FILE *destination = stderr;
+    bool timed = true;
     std::thread writer;
 };
 
@@ -46,8 +50,8 @@ void writeLines() {
         log.lines.pop_front();
         log.writing = true;
         lock.unlock();
-        fprintf(stderr, "kel_server: %s\n", line.c_str());
-        fflush(stderr);
+        fprintf(log.destination, "%s\n", line.c_str());
+        fflush(log.destination);
         lock.lock();
         log.writing = false;
         log.drained.notify_all();
@@ -56,7 +60,12 @@ void writeLines() {
 
 } // namespace
 
-void startServerLog() { theLog().writer = platStartBackgroundThread(writeLines); }
+void startServerLog(FILE *destination, bool timed) {
+    Log &log = theLog();
+    log.destination = destination;
+    log.timed = timed;
+    log.writer = platStartBackgroundThread(writeLines);
+}
 
 void logLine(const std::string &line) {
     Log &log = theLog();
@@ -66,10 +75,12 @@ void logLine(const std::string &line) {
         return;
     }
     if (log.dropped > 0) {
-        log.lines.push_back(std::to_string(log.dropped) + " log lines dropped");
+        log.lines.push_back(
+            timedLogLine(std::to_string(log.dropped) + " log lines dropped", log.timed));
         log.dropped = 0;
     }
-    log.lines.push_back(line);
+    // Timed when it happened, not when the writer gets to it.
+    log.lines.push_back(timedLogLine(line, log.timed));
     log.queued.notify_one();
 }
 
