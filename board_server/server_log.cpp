@@ -11,6 +11,7 @@
 
 #include "annotated_mutex.h"
 #include "background_thread.h"
+#include "log_clock.h"
 
 namespace {
 
@@ -25,6 +26,9 @@ struct Log {
     unsigned long dropped GUARDED_BY(mutex) = 0;
     bool writing GUARDED_BY(mutex) = false;
     bool stopping GUARDED_BY(mutex) = false;
+    // Set before the writer starts, never changed after.
+    FILE *destination = stderr;
+    bool timed = true;
     std::thread writer; // started and ended by the main thread only
 };
 
@@ -62,8 +66,8 @@ void writeLines() {
     Log &log = theLog();
     std::string line;
     while (takeLine(&log, &line)) {
-        fprintf(stderr, "kel_server: %s\n", line.c_str());
-        fflush(stderr);
+        fprintf(log.destination, "%s\n", line.c_str());
+        fflush(log.destination);
         lineWritten(&log);
     }
 }
@@ -84,7 +88,12 @@ bool drainAndStop(Log *log) EXCLUDES(log->mutex) {
 
 } // namespace
 
-void startServerLog() { theLog().writer = platStartBackgroundThread(writeLines); }
+void startServerLog(FILE *destination, bool timed) {
+    Log &log = theLog();
+    log.destination = destination;
+    log.timed = timed;
+    log.writer = platStartBackgroundThread(writeLines);
+}
 
 void logLine(const std::string &line) {
     Log &log = theLog();
@@ -94,10 +103,12 @@ void logLine(const std::string &line) {
         return;
     }
     if (log.dropped > 0) {
-        log.lines.push_back(std::to_string(log.dropped) + " log lines dropped");
+        log.lines.push_back(
+            timedLogLine(std::to_string(log.dropped) + " log lines dropped", log.timed));
         log.dropped = 0;
     }
-    log.lines.push_back(line);
+    // Timed when it happened, not when the writer gets to it.
+    log.lines.push_back(timedLogLine(line, log.timed));
     log.queued.notify_one();
 }
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// The server's log on standard error: arrivals, departures, what was given
+// The server's log: arrivals, departures, what was given
 // back. A line is queued and written by a thread of its own, so a reader
 // that takes the output slowly, or not at all, never holds the server up;
 // when the queue is full, lines are dropped and the count of them logged
@@ -8,9 +8,13 @@
 #ifndef BOARD_SERVER_SERVER_LOG_H
 #define BOARD_SERVER_SERVER_LOG_H
 
+#include <stdio.h>
+
 #include <string>
 
-void startServerLog();
+// Lines go to `destination` (standard error, or the --log-file), each
+// after its time unless `timed` is false.
+void startServerLog(FILE *destination, bool timed);
 
 // Queues one line (without its newline).
 void logLine(const std::string &line);

@@ -24,6 +24,14 @@ const OptionRow kOptions[] = {
      &ServerOptions::record, nullptr},
     {"--token-file", "FILE", "the token every client proves it holds (needed beyond loopback)",
      &ServerOptions::tokenFile, nullptr},
+    {"--log-file", "FILE", "append the log to FILE instead of standard error",
+     &ServerOptions::logFile, nullptr},
+    {"--install-service", nullptr,
+     "Windows: register this program, with the other options given, as the service "
+     "KelBoardServer",
+     nullptr, &ServerOptions::installService},
+    {"--remove-service", nullptr, "Windows: remove the service KelBoardServer", nullptr,
+     &ServerOptions::removeService},
     {"--help", nullptr, "print this help and end", nullptr, &ServerOptions::help},
     {"--version", nullptr, "print the version and end", nullptr, &ServerOptions::version},
 };
@@ -43,23 +51,27 @@ std::string synopsis(const OptionRow &row) {
 
 } // namespace
 
-bool parseServerOptions(int argc, const char *const *argv, ServerOptions *options,
+bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions *options,
                         std::string *problem) {
-    for (int i = 1; i < argc; ++i) {
-        const OptionRow *row = rowNamed(argv[i]);
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const OptionRow *row = rowNamed(arguments[i]);
         if (row == nullptr) {
-            *problem = std::string("unknown argument '") + argv[i] + "'";
+            *problem = "unknown argument '" + arguments[i] + "'";
             return false;
         }
         if (row->flag != nullptr) {
             options->*row->flag = true;
             continue;
         }
-        if (i + 1 >= argc) {
+        if (i + 1 >= arguments.size()) {
             *problem = std::string(row->name) + " wants a value (" + row->placeholder + ")";
             return false;
         }
-        options->*row->text = argv[++i];
+        options->*row->text = arguments[++i];
+    }
+    if (options->installService && options->removeService) {
+        *problem = "--install-service and --remove-service exclude each other";
+        return false;
     }
     return true;
 }

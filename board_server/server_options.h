@@ -7,6 +7,7 @@
 #define BOARD_SERVER_SERVER_OPTIONS_H
 
 #include <string>
+#include <vector>
 
 #include "protocol.h"
 
@@ -15,13 +16,17 @@ struct ServerOptions {
     std::string listen = proto::kDefaultServer;
     std::string record;
     std::string tokenFile;
+    std::string logFile;
+    bool installService = false;
+    bool removeService = false;
     bool help = false;
     bool version = false;
 };
 
-// Reads the arguments; false with the usage error's first line (naming the
-// argument at fault) in *problem.
-bool parseServerOptions(int argc, const char *const *argv, ServerOptions *options,
+// Reads the arguments (the program's, or a service's start arguments);
+// false with the usage error's first line (naming the argument at fault) in
+// *problem.
+bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions *options,
                         std::string *problem);
 
 // "usage: kel_server [--library PATH] ...", one line.

@@ -17,4 +17,9 @@ bool waitForStop(DWORD milliseconds);
 // key nobody pressed.
 void recordConsoleClosed(void);
 
+// The service control manager asked the service to stop (a stop control,
+// or the system shuts down): a stop request as a termination signal is on
+// POSIX.
+void recordServiceStop(void);
+
 #endif

@@ -22,6 +22,7 @@ namespace {
 const LONG kStatusCtrlC = 128 + 2;
 const LONG kStatusCtrlBreak = 128 + 21;
 const LONG kStatusClosed = 128 + 1;
+const LONG kStatusServiceStop = 128 + 15;
 
 // Well within the five seconds the system waits after a closed window.
 const DWORD kCloseGraceMs = 4000;
@@ -58,6 +59,8 @@ BOOL WINAPI recordStop(DWORD type) {
 } // namespace
 
 void recordConsoleClosed(void) { recordStatus(kStatusClosed); }
+
+void recordServiceStop(void) { recordStatus(kStatusServiceStop); }
 
 bool waitForStop(DWORD milliseconds) {
     if (g_stopEvent == nullptr) {

@@ -15,6 +15,7 @@ program that must not wait are compared with a direct run on the simulated
 library in-process.
 """
 import argparse
+import datetime
 import os
 import queue
 import random
@@ -39,6 +40,8 @@ SILENCE_LIMIT_SECONDS = 5
 # Far above any wait of a case on a loaded machine.
 LIMIT_SECONDS = 120
 ESC = b"\x1b"
+# The local time at the head of each of the server's log lines.
+LOG_TIME = r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d"
 
 
 class sharing:
@@ -82,7 +85,17 @@ class sharing:
     def stop(self):
         status, log = self.server.stop()
         check(status == 0, f"kel_server ended with status {status} after SIGTERM")
-        return log.decode("utf-8", "replace")
+        log = log.decode("utf-8", "replace")
+        check_timed(log)
+        return log
+
+
+def check_timed(log):
+    """Every line of the server's own begins with its time (the simulated
+    library's lines, "KEL: ...", are its own)."""
+    for line in log.splitlines():
+        if "kel_server: " in line:
+            check(re.match(LOG_TIME + " kel_server: ", line), f"a log line without its time: {line!r}")
 
 
 def direct(binaries, root, program, *arguments):
@@ -293,6 +306,11 @@ def server_refusals(binaries, root):
         # "-" reads standard input, where a script pipes the token.
         (["--token-file", "-"], "the token on standard input is shorter than 128 bits",
          b"6b3c0e9d2a41f8577e1d\n"),
+        # A folder is no log file, nor is a file in a folder that is missing.
+        (["--log-file", root], "cannot append to the log file", b""),
+        (["--log-file", os.path.join(root, "missing", "server.log")],
+         "cannot append to the log file", b""),
+        (["--install-service"], "for Windows only", b""),
     )
     for options, expected, given in cases:
         started = time.monotonic()
@@ -366,6 +384,50 @@ def token_holders_only(binaries, root):
     check("connection from 127.0.0.1 refused: authentication failed\n" in log
           and "connection from 127.0.0.1 refused: authentication failed (no proof: " in log
           and '", 127.0.0.1) arrived' in log, f"the server's log:\n{log}")
+
+
+def log_destinations(binaries, root):
+    """--log-file: the log appended to the file, nothing on standard error;
+    lines timed in the local zone, except on the journal's stream, which
+    times them itself (JOURNAL_STREAM inherited by a server whose standard
+    error is elsewhere does not count)."""
+    def served(stderr, *options, **environment):
+        process = subprocess.Popen([os.path.join(binaries, "kel_server"), "--listen",
+                                    "127.0.0.1:0", *options], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.PIPE, stderr=stderr,
+                                   env=dict(os.environ, **environment))
+        sharing.started.append(process)
+        check(process.stdout.readline().startswith(b"listening on "), "kel_server did not start")
+        process.send_signal(signal.SIGTERM)
+        check(process.wait(timeout=LIMIT_SECONDS) == 0, "kel_server did not stop on SIGTERM")
+        stderr.seek(0)
+        return stderr.read().decode("utf-8", "replace")
+
+    log_file = os.path.join(root, "server.log")
+    with open(log_file, "w", encoding="utf-8") as earlier:
+        earlier.write("an earlier run\n")
+    journal = open(os.path.join(root, "journal"), "w+b")
+    elsewhere = open(os.path.join(root, "elsewhere"), "w+b")
+    quiet = open(os.path.join(root, "quiet"), "w+b")
+    # A zone east of UTC by a part hour: a wrong offset shows as a wrong moment.
+    started = time.time()
+    check(served(quiet, "--log-file", log_file, TZ="<+0530>-05:30") == "",
+          "kel_server wrote to standard error with --log-file")
+    lines = open(log_file, encoding="utf-8").read().splitlines()
+    check(lines[0] == "an earlier run" and lines[-1].endswith(" kel_server: stopped"),
+          f"the log file was not appended to:\n{lines}")
+    check_timed("\n".join(lines[1:]))
+    moment = datetime.datetime.fromisoformat(lines[1].split(" ")[0])
+    check(moment.utcoffset() == datetime.timedelta(hours=5, minutes=30)
+          and started - 1 <= moment.timestamp() <= time.time() + 1,
+          f"the log's time is not the local time now: {lines[1]!r}")
+    stream = os.fstat(journal.fileno())
+    named = f"{stream.st_dev}:{stream.st_ino}"
+    on_journal = served(journal, JOURNAL_STREAM=named)
+    check(on_journal.splitlines()[-1] == "kel_server: stopped"
+          and all(line.startswith("kel_server: ") for line in on_journal.splitlines()),
+          f"lines timed on the journal's stream:\n{on_journal}")
+    check_timed(served(elsewhere, JOURNAL_STREAM=named))
 
 
 class slow_link:
@@ -649,7 +711,7 @@ CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_wai
                                           server_stopped_under_a_holder, recordings_per_client,
                                           unreachable_servers, server_refusals,
                                           token_holders_only, over_a_slow_link, flood_and_guessing,
-                                          across_a_network, name_beyond_loopback)}
+                                          across_a_network, name_beyond_loopback, log_destinations)}
 
 
 def main():
