@@ -29,8 +29,10 @@ private:
 };
 
 GreetedSockets &greeted() {
-    static GreetedSockets sockets;
-    return sockets;
+    // Never destroyed: a server thread may still use it while the process
+    // exits (a server inside a test or benchmark program ends at exit).
+    static GreetedSockets *sockets = new GreetedSockets;
+    return *sockets;
 }
 
 } // namespace

@@ -36,8 +36,10 @@ void GuessThrottle::forgetBefore(Clock::time_point start) {
 namespace {
 
 GuessThrottle &processThrottle() {
-    static GuessThrottle throttle;
-    return throttle;
+    // Never destroyed: a server thread may still use it while the process
+    // exits (a server inside a test or benchmark program ends at exit).
+    static GuessThrottle *throttle = new GuessThrottle;
+    return *throttle;
 }
 
 } // namespace

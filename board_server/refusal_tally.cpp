@@ -45,8 +45,10 @@ void RefusalTally::flushPassed(Clock::time_point now) {
 namespace {
 
 RefusalTally &processTally() {
-    static RefusalTally tally;
-    return tally;
+    // Never destroyed: a server thread may still use it while the process
+    // exits (a server inside a test or benchmark program ends at exit).
+    static RefusalTally *tally = new RefusalTally;
+    return *tally;
 }
 
 } // namespace
