@@ -8,29 +8,9 @@
 #include <string>
 
 #include "metrics_text.h"
+#include "sample_snapshot.h"
 
 namespace {
-
-MetricsSnapshot oneBoardSnapshot() {
-    MetricsSnapshot snapshot;
-    BoardReadings board;
-    board.lid = 7;
-    board.board = "SIM-DDS3U";
-    board.temperatureCelsius = 41.25;
-    board.voltageVolts[RAIL_VCCINT] = 1.0;
-    board.voltageVolts[RAIL_VREFP] = 1.249;
-    board.nominalVolts = {1.0, 1.8, 1.25, 0.0};
-    board.readFailures = 3; // vccaux and vrefn were not read
-    snapshot.boards.push_back(board);
-    snapshot.server.clients = 2;
-    snapshot.server.captures["SYSMON0"] = {0, 1, 1};
-    snapshot.server.captureWaits["BASEDDS0"] = 1;
-    snapshot.server.calls["KEL_ctrl"] = 120;
-    snapshot.server.callFailures["KEL_ctrl"] = 4;
-    snapshot.server.refusedConnections["authentication"] = 5;
-    snapshot.version = "1.0.0";
-    return snapshot;
-}
 
 size_t occurrences(const std::string &text, const std::string &part) {
     size_t count = 0;
@@ -41,7 +21,7 @@ size_t occurrences(const std::string &text, const std::string &part) {
 }
 
 TEST(MetricsText, EveryFamilyOnceWithHelpAndTypeAndNoValueNotRead) {
-    const std::string text = metricsText(oneBoardSnapshot());
+    const std::string text = metricsText(sampleSnapshot());
     const std::string board = "lid=\"7\",board=\"SIM-DDS3U\"";
     for (const std::string &line : {
              "kel_board_temperature_celsius{" + board + "} 41.25\n",
