@@ -187,6 +187,17 @@ if(NOT WIN32)
   endforeach()
 endif()
 
+# The board server at boot and the lab's alert rules on its metrics: the
+# systemd unit where systemd looks for a package's units (/usr/lib/systemd/
+# system in the Debian package; the archive's copy is for
+# /etc/systemd/system), the rules beside the samples.
+if(NOT WIN32 AND TARGET kel_server)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/systemd/kel-server.service
+          DESTINATION lib/systemd/system)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/prometheus/kel-board.rules.yml
+          DESTINATION share/${KEL_PACKAGE_NAME}/prometheus)
+endif()
+
 set(CPACK_PACKAGE_NAME ${KEL_PACKAGE_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY

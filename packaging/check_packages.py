@@ -64,6 +64,11 @@ LINUX_FILES = {"bin/demo_sgen", "bin/demo_sensors", "bin/plot-sensor-log", "bin/
                "share/man/man1/plot-sensor-log.1", "share/doc/kel-board-demos/NEWS.md",
                "share/doc/kel-board-demos/LICENSES/MIT.txt",
                "share/doc/kel-board-demos/copyright"}
+# The board server's systemd unit and the alert rules on its metrics.
+SERVICE_UNIT = "lib/systemd/system/kel-server.service"
+LAB_FILES = {SERVICE_UNIT, "share/kel-board-demos/prometheus/kel-board.rules.yml"}
+# The most that `systemd-analyze security` may rate the unit's exposure.
+EXPOSURE_LIMIT = 2.0
 OPERATOR_LIBRARY = "lib/kel-board-demos"
 RUNPATH = "$ORIGIN/../lib/kel-board-demos:$ORIGIN/../lib/kel-board-demos/simulated"
 WINDOWS_KINDS = {  # file name suffix: objdump, PE format, stdcall names
@@ -350,9 +355,11 @@ def runpath_of(program):
 
 def check_linux_tree(label, prefix, members, checkout, stand_in):
     present = {name for name, _, kind in members if kind == "file"}
-    check(LINUX_FILES <= present and present - LINUX_FILES <= {OPERATOR_LIBRARY
-                                                                + "/recorder/libKEL.so"},
+    shipped = LINUX_FILES | LAB_FILES
+    check(shipped <= present and present - shipped <= {OPERATOR_LIBRARY + "/recorder/libKEL.so"},
           "%s: holds %s" % (label, sorted(present)))
+    if SERVICE_UNIT in present:
+        check_service_unit(label, prefix)
     check(os.path.isdir(os.path.join(prefix, OPERATOR_LIBRARY)),
           "%s: no %s/ for the operator's library" % (label, OPERATOR_LIBRARY))
     for program in ("demo_sgen", "demo_sensors"):
@@ -421,6 +428,40 @@ def check_linux_tree(label, prefix, members, checkout, stand_in):
           "%s: the stand-in is used when nothing names it" % label)
     print("ok: %s: files, modes, run path, library search order, the board server" % label)
 
+
+def check_service_unit(label, prefix):
+    """The shipped unit starts this tree's bin/kel_server, passes `systemd-analyze
+    verify`, and is rated at most EXPOSURE_LIMIT by `systemd-analyze security`
+    (systemd 252: --offline=yes on the unit's file). The unit names
+    /usr/bin/kel_server: a copy names the unpacked one, which verify wants to
+    find executable."""
+    if not check(shutil.which("systemd-analyze") is not None,
+                 "%s: no systemd-analyze to check the unit (.ci/install-missing packages)"
+                 % label):
+        return
+    text = open(os.path.join(prefix, SERVICE_UNIT), encoding="utf-8").read()
+    started = re.findall(r"^ExecStart=(\S+)", text, re.M)
+    check(started == ["/usr/bin/kel_server"] and os.path.isfile(os.path.join(prefix, "bin",
+                                                                             "kel_server")),
+          "%s: the unit starts %s, not the package's /usr/bin/kel_server" % (label, started))
+    folder = os.path.join(os.path.dirname(prefix), "unit-" + label.replace(" ", "-"))
+    os.makedirs(folder)
+    unit = os.path.join(folder, "kel-server.service")
+    with open(unit, "w", encoding="utf-8") as copy:
+        copy.write(text.replace("ExecStart=/usr/bin/kel_server",
+                                "ExecStart=" + os.path.join(prefix, "bin", "kel_server")))
+    # --man=no: the page is in the package, not installed on this host.
+    status, out, err = run(["systemd-analyze", "verify", "--man=no", unit], folder)
+    check(status == 0 and not (out + err).strip(),
+          "%s: systemd-analyze verify (status %d):\n%s%s" % (label, status, out, err))
+    status, out, err = run(["systemd-analyze", "security", "--offline=yes", "--no-pager", unit],
+                           folder)
+    figure = re.search(r"Overall exposure level for \S+: (\d+\.\d+)", out)
+    exposure = float(figure.group(1)) if figure else None
+    if check(exposure is not None and exposure <= EXPOSURE_LIMIT,
+             "%s: systemd-analyze security rates the unit %s, above %.1f (status %d):\n%s"
+             % (label, exposure, EXPOSURE_LIMIT, status, err or out[-2000:])):
+        print("ok: %s: the systemd unit verifies, exposure %.1f" % (label, exposure))
 
 def check_linux_archive(path, work, checkout, stand_in):
     prefix = os.path.join(work, "linux-prefix")

@@ -13,6 +13,7 @@
 
 #include "../temp_directory.h"
 #include "filesystem.h"
+#include "replace_file.h"
 
 namespace {
 
@@ -149,6 +150,57 @@ TEST_F(AppendFile, CreatesOrAppendsToARegularFileOnly) {
     EXPECT_EQ(platOpenAppendFile("fifo.csv"), nullptr);
     EXPECT_EQ(platOpenAppendFile("/dev/null"), nullptr);
 #endif
+}
+
+} // namespace
+
+namespace {
+
+using ReplaceFile = InTempDirectory;
+
+std::string contentsOf(const char *path) {
+    std::ifstream read(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(read)), std::istreambuf_iterator<char>());
+}
+
+// A collector reading at any moment finds the old text or the new whole one,
+// and never the temporary file, which it would read as metrics.
+TEST_F(ReplaceFile, ReplacesWholeAndLeavesNothingBeside) {
+    const std::string temporary = platReplacementName("kel_board.prom");
+    EXPECT_NE(temporary.substr(temporary.size() - 5), ".prom") << temporary;
+    EXPECT_EQ(temporary.rfind("kel_board.prom", 0), 0u) << "beside it, on the same file system";
+
+    ASSERT_TRUE(platReplaceFile("kel_board.prom", "old 1\n"));
+#if !defined(_WIN32)
+    // A reader that opened the old file keeps reading the old text.
+    std::ifstream reader("kel_board.prom", std::ios::binary);
+#endif
+    const std::string large(1 << 20, 'x');
+    ASSERT_TRUE(platReplaceFile("kel_board.prom", large));
+    EXPECT_EQ(contentsOf("kel_board.prom"), large);
+#if !defined(_WIN32)
+    std::string old;
+    std::getline(reader, old);
+    EXPECT_EQ(old, "old 1");
+#endif
+    ASSERT_TRUE(platReplaceFile("kel_board.prom", ""));
+    EXPECT_EQ(contentsOf("kel_board.prom"), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory_), fs::directory_iterator()), 1);
+}
+
+TEST_F(ReplaceFile, FailsWithoutTouchingWhatIsThere) {
+    errno = 0;
+    EXPECT_FALSE(platReplaceFile("missing/kel_board.prom", "a 1\n"));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(platReplaceFile("", "a 1\n"));
+    fs::create_directory("folder.prom");
+    write("folder.prom/kept", "kept");
+    errno = 0;
+    EXPECT_FALSE(platReplaceFile("folder.prom", "a 1\n"));
+    EXPECT_NE(errno, 0);
+    EXPECT_EQ(contentsOf("folder.prom/kept"), "kept");
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory_), fs::directory_iterator()), 1)
+        << "the temporary file was left behind";
 }
 
 } // namespace
