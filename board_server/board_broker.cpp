@@ -78,11 +78,33 @@ constexpr BoardBroker::EntryRole BoardBroker::kRoles[kKelEntryPointCount] = {
     {KelEntryPoint::cleanup, NamedHandle::none, &BoardBroker::cleanup_unlocked},
 };
 
-unsigned BoardBroker::arrive() {
+unsigned BoardBroker::arrive(const ClientIdentity &identity) {
     MutexLock lock(&mutex_);
     const unsigned number = nextClient_++;
-    clients_[number];
+    Client &client = clients_[number];
+    client.identity = identity;
+    client.connected = WallClock::now();
     return number;
+}
+
+BrokerSnapshot BoardBroker::snapshot() const {
+    MutexLock lock(&mutex_);
+    BrokerSnapshot taken;
+    taken.libraryStarted = started_;
+    for (const auto &entry : clients_) {
+        ClientState state;
+        state.number = entry.first;
+        state.identity = entry.second.identity;
+        state.connected = entry.second.connected;
+        for (const auto &held : entry.second.captures) {
+            const Capture &capture = held.second;
+            state.holdings.push_back(
+                HeldService{capture.service, capture.lid, capture.mode, held.first, capture.since});
+        }
+        state.waits = entry.second.waits;
+        taken.clients.push_back(state);
+    }
+    return taken;
 }
 
 void BoardBroker::stopWaits() {
@@ -155,10 +177,12 @@ void BoardBroker::serve(unsigned client, rec::Call *call, const std::function<bo
         {
             MutexLock lock(&mutex_);
             if (serve_unlocked(client, call) == Served::answered) {
+                endWait_unlocked(client);
                 return;
             }
             const Clock::time_point now = Clock::now();
             if (stopping_ || now >= deadline) {
+                endWait_unlocked(client);
                 call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
                 return;
             }
@@ -166,6 +190,8 @@ void BoardBroker::serve(unsigned client, rec::Call *call, const std::function<bo
         }
         // Asked with the lock given back: it looks at the client's socket.
         if (gone()) {
+            MutexLock lock(&mutex_);
+            endWait_unlocked(client);
             call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
             return;
         }
@@ -252,14 +278,19 @@ BoardBroker::Served BoardBroker::capture_unlocked(unsigned client, rec::Call *ca
         name.kind != rec::ValueKind::text) {
         return forward_unlocked(client, call);
     }
-    const Capture wanted{opened->second, name.text, wordOf(mode.before), device};
+    const Capture wanted{opened->second, name.text, wordOf(mode.before), device, WallClock::now()};
     if (excluded_unlocked(client, wanted)) {
+        if (me.waits.empty()) {
+            me.waits.push_back(
+                WaitedService{wanted.service, wanted.lid, wanted.mode, wanted.since});
+        }
         return Served::mustWait;
     }
     callLibrary_unlocked(call);
     if (call->result > 0) {
         Capture held = wanted;
         held.mode = wordOf(bytesAfter(mode));
+        held.since = WallClock::now();
         me.captures[call->result] = held;
     }
     return Served::answered;
@@ -295,6 +326,14 @@ BoardBroker::Served BoardBroker::close_unlocked(unsigned client, rec::Call *call
         changed_.notify_all();
     }
     return Served::answered;
+}
+
+// The client's capture no longer waits, granted or not.
+void BoardBroker::endWait_unlocked(unsigned client) {
+    const auto found = clients_.find(client);
+    if (found != clients_.end()) {
+        found->second.waits.clear();
+    }
 }
 
 // The library's shutdown gave back every client's handles, whoever shut it

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "annotated_mutex.h"
+#include "broker_snapshot.h"
 #include "kel_entry_points.h"
 #include "real_library.h"
 #include "recorded_call.h"
@@ -29,7 +30,7 @@ public:
     explicit BoardBroker(const RealLibrary &real) : real_(real) {}
 
     // A new client; its number for the calls below.
-    unsigned arrive() EXCLUDES(mutex_);
+    unsigned arrive(const ClientIdentity &identity = ClientIdentity()) EXCLUDES(mutex_);
 
     // Serves one call of the client, answering it or forwarding it to the
     // library; sets its result and what it wrote. A capture's wait ends
@@ -47,14 +48,21 @@ public:
     // Ends every wait; later captures that would wait fail at once.
     void stopWaits() EXCLUDES(mutex_);
 
+    // Every client with what it holds and waits for, since when.
+    BrokerSnapshot snapshot() const EXCLUDES(mutex_);
+
 private:
     struct Capture {
         uint32_t lid;
         std::string service;
         uint32_t mode;
         int32_t device;
+        WallClock::time_point since;
     };
     struct Client {
+        ClientIdentity identity;
+        WallClock::time_point connected;
+        std::vector<WaitedService> waits; // the capture it waits for, if any
         bool started = false;
         std::map<int32_t, uint32_t> devices; // handle, its board's LID
         std::map<int32_t, Capture> captures; // handle, what it holds
@@ -88,13 +96,14 @@ private:
         REQUIRES(mutex_);
     bool startedByAnother_unlocked(unsigned client) const REQUIRES(mutex_);
     bool excluded_unlocked(unsigned client, const Capture &wanted) const REQUIRES(mutex_);
+    void endWait_unlocked(unsigned client) REQUIRES(mutex_);
     // The library was shut down: no client holds anything of it any more.
     void forgetLibrary_unlocked() REQUIRES(mutex_);
     std::string giveBack_unlocked(Client *client) REQUIRES(mutex_);
     void callLibrary_unlocked(rec::Call *call) REQUIRES(mutex_);
 
     const RealLibrary real_;
-    Mutex mutex_;
+    mutable Mutex mutex_;
     std::condition_variable changed_;
     bool stopping_ GUARDED_BY(mutex_) = false;
     bool started_ GUARDED_BY(mutex_) = false;

@@ -133,6 +133,7 @@ TEST_F(BrokerTest, ModesAdmitAcrossClientsAsTheLibraryDoesInOneProcess) {
               static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES));
 }
 
+// The books say who holds what and who waits, while the capture waits.
 TEST_F(BrokerTest, ACaptureWaitsForTheHolderToGiveBack) {
     Client &holder = client();
     Client &waiter = client();
@@ -140,8 +141,10 @@ TEST_F(BrokerTest, ACaptureWaitsForTheHolderToGiveBack) {
     const int32_t deviceB = waiter.startAndOpen();
     const int32_t held = holder.capture(deviceA, KEL_MODE_EXCLUSIVE, "BASEDDS0", 0);
     ASSERT_GT(held, 0);
+    BrokerSnapshot during;
     std::thread giver([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        during = broker_.snapshot();
         holder.call(rec::shapes::release, {held, 0u});
     });
     const Clock::time_point start = Clock::now();
@@ -150,6 +153,18 @@ TEST_F(BrokerTest, ACaptureWaitsForTheHolderToGiveBack) {
     giver.join();
     EXPECT_GE(waited, std::chrono::milliseconds(150));
     EXPECT_LT(waited, std::chrono::seconds(5));
+    ASSERT_EQ(during.clients.size(), 2u);
+    ASSERT_EQ(during.clients[0].holdings.size(), 1u);
+    EXPECT_EQ(during.clients[0].holdings[0].service, "BASEDDS0");
+    EXPECT_EQ(during.clients[0].holdings[0].mode, KEL_MODE_EXCLUSIVE);
+    EXPECT_TRUE(during.clients[0].waits.empty());
+    ASSERT_EQ(during.clients[1].waits.size(), 1u);
+    EXPECT_EQ(during.clients[1].waits[0].service, "BASEDDS0");
+    EXPECT_EQ(during.clients[1].waits[0].mode, KEL_MODE_EXCLUSIVE);
+    EXPECT_LE(during.clients[1].waits[0].since, WallClock::now());
+    const BrokerSnapshot after = broker_.snapshot();
+    EXPECT_TRUE(after.clients[1].waits.empty());
+    EXPECT_EQ(after.clients[1].holdings.size(), 1u);
 }
 
 TEST_F(BrokerTest, ACaptureThatTimesOutLeavesTheModeAsTheLibraryWould) {
