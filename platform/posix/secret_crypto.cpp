@@ -25,3 +25,54 @@ bool platHmacSha256(const uint8_t *key, size_t keySize, const uint8_t *data, siz
 bool platSameSecretBytes(const uint8_t *a, const uint8_t *b, size_t size) {
     return CRYPTO_memcmp(a, b, size) == 0;
 }
+
+namespace {
+
+// One context per message: a message is small, and a context of its own
+// keeps the functions free of state shared between threads.
+struct CipherContext {
+    EVP_CIPHER_CTX *context = EVP_CIPHER_CTX_new();
+    ~CipherContext() { EVP_CIPHER_CTX_free(context); }
+};
+
+bool fitsInt(size_t size) { return size <= INT_MAX; }
+
+} // namespace
+
+bool platAesGcmSeal(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                    size_t additionalSize, const uint8_t *plain, size_t size, uint8_t *sealed,
+                    uint8_t *tag) {
+    CipherContext cipher;
+    int written = 0;
+    int finished = 0;
+    return cipher.context != nullptr && fitsInt(additionalSize) && fitsInt(size) &&
+           EVP_EncryptInit_ex(cipher.context, EVP_aes_256_gcm(), nullptr, key, nonce) == 1 &&
+           EVP_EncryptUpdate(cipher.context, nullptr, &written, additional,
+                             static_cast<int>(additionalSize)) == 1 &&
+           EVP_EncryptUpdate(cipher.context, sealed, &written, plain, static_cast<int>(size)) ==
+               1 &&
+           EVP_EncryptFinal_ex(cipher.context, sealed + written, &finished) == 1 &&
+           static_cast<size_t>(written + finished) == size &&
+           EVP_CIPHER_CTX_ctrl(cipher.context, EVP_CTRL_GCM_GET_TAG,
+                               static_cast<int>(kAesGcmTagBytes), tag) == 1;
+}
+
+bool platAesGcmOpen(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                    size_t additionalSize, const uint8_t *sealed, size_t size, const uint8_t *tag,
+                    uint8_t *plain) {
+    CipherContext cipher;
+    int written = 0;
+    int finished = 0;
+    // The tag is set before the final step, which checks it.
+    return cipher.context != nullptr && fitsInt(additionalSize) && fitsInt(size) &&
+           EVP_DecryptInit_ex(cipher.context, EVP_aes_256_gcm(), nullptr, key, nonce) == 1 &&
+           EVP_DecryptUpdate(cipher.context, nullptr, &written, additional,
+                             static_cast<int>(additionalSize)) == 1 &&
+           EVP_DecryptUpdate(cipher.context, plain, &written, sealed, static_cast<int>(size)) ==
+               1 &&
+           EVP_CIPHER_CTX_ctrl(cipher.context, EVP_CTRL_GCM_SET_TAG,
+                               static_cast<int>(kAesGcmTagBytes),
+                               const_cast<uint8_t *>(tag)) == 1 &&
+           EVP_DecryptFinal_ex(cipher.context, plain + written, &finished) == 1 &&
+           static_cast<size_t>(written + finished) == size;
+}
