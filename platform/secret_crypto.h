@@ -27,21 +27,33 @@ const size_t kAesGcmKeyBytes = 32;
 const size_t kAesGcmNonceBytes = 12;
 const size_t kAesGcmTagBytes = 16;
 
-// AES-256-GCM: `size` bytes of plain text sealed into `sealed` (as many
-// bytes) and its tag, under the key (kAesGcmKeyBytes) and nonce
-// (kAesGcmNonceBytes), the additional data bound to it unencrypted. A nonce
-// must never serve twice under one key. False when the system's
-// cryptography fails.
-bool platAesGcmSeal(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-                    size_t additionalSize, const uint8_t *plain, size_t size, uint8_t *sealed,
-                    uint8_t *tag);
+// AES-256-GCM, the one step behind platAesGcmSeal and platAesGcmOpen:
+// sealing, the input into output (as many bytes) and its tag; else the
+// sealed input back into output, false unless the tag matches.
+bool platAesGcm(bool sealing, const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                size_t additionalSize, const uint8_t *input, size_t size, uint8_t *output,
+                uint8_t *tag);
 
-// The plain text back into `plain` (size bytes); false, with `plain`
-// not to be used, when the key, nonce, additional data, sealed bytes or tag
-// are not those it was sealed with.
-bool platAesGcmOpen(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-                    size_t additionalSize, const uint8_t *sealed, size_t size, const uint8_t *tag,
-                    uint8_t *plain);
+// `size` bytes of plain text sealed into `sealed` (as many bytes) and its
+// tag, under the key (kAesGcmKeyBytes) and nonce (kAesGcmNonceBytes), the
+// additional data bound to it unencrypted. A nonce must never serve twice
+// under one key. False when the system's cryptography fails.
+inline bool platAesGcmSeal(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                           size_t additionalSize, const uint8_t *plain, size_t size,
+                           uint8_t *sealed, uint8_t *tag) {
+    return platAesGcm(true, key, nonce, additional, additionalSize, plain, size, sealed, tag);
+}
+
+// The plain text back into `plain` (size bytes); false, with `plain` not to
+// be used, when the key, nonce, additional data, sealed bytes or tag are not
+// those it was sealed with.
+inline bool platAesGcmOpen(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                           size_t additionalSize, const uint8_t *sealed, size_t size,
+                           const uint8_t *tag, uint8_t *plain) {
+    // Opening only reads the tag.
+    return platAesGcm(false, key, nonce, additional, additionalSize, sealed, size, plain,
+                      const_cast<uint8_t *>(tag));
+}
 
 // True when both hold the same bytes, in a time that depends only on size.
 bool platSameSecretBytes(const uint8_t *a, const uint8_t *b, size_t size);

@@ -35,44 +35,29 @@ struct CipherContext {
     ~CipherContext() { EVP_CIPHER_CTX_free(context); }
 };
 
-bool fitsInt(size_t size) { return size <= INT_MAX; }
-
 } // namespace
 
-bool platAesGcmSeal(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-                    size_t additionalSize, const uint8_t *plain, size_t size, uint8_t *sealed,
-                    uint8_t *tag) {
+// The tag is taken when sealing, and set before the final step, which
+// checks it, when opening.
+bool platAesGcm(bool sealing, const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                size_t additionalSize, const uint8_t *input, size_t size, uint8_t *output,
+                uint8_t *tag) {
     CipherContext cipher;
+    if (cipher.context == nullptr || additionalSize > INT_MAX || size > INT_MAX ||
+        EVP_CipherInit_ex(cipher.context, EVP_aes_256_gcm(), nullptr, key, nonce,
+                          sealing ? 1 : 0) != 1) {
+        return false;
+    }
+    const int tagSize = static_cast<int>(kAesGcmTagBytes);
     int written = 0;
     int finished = 0;
-    return cipher.context != nullptr && fitsInt(additionalSize) && fitsInt(size) &&
-           EVP_EncryptInit_ex(cipher.context, EVP_aes_256_gcm(), nullptr, key, nonce) == 1 &&
-           EVP_EncryptUpdate(cipher.context, nullptr, &written, additional,
-                             static_cast<int>(additionalSize)) == 1 &&
-           EVP_EncryptUpdate(cipher.context, sealed, &written, plain, static_cast<int>(size)) ==
-               1 &&
-           EVP_EncryptFinal_ex(cipher.context, sealed + written, &finished) == 1 &&
+    return EVP_CipherUpdate(cipher.context, nullptr, &written, additional,
+                            static_cast<int>(additionalSize)) == 1 &&
+           EVP_CipherUpdate(cipher.context, output, &written, input, static_cast<int>(size)) == 1 &&
+           (sealing ||
+            EVP_CIPHER_CTX_ctrl(cipher.context, EVP_CTRL_GCM_SET_TAG, tagSize, tag) == 1) &&
+           EVP_CipherFinal_ex(cipher.context, output + written, &finished) == 1 &&
            static_cast<size_t>(written + finished) == size &&
-           EVP_CIPHER_CTX_ctrl(cipher.context, EVP_CTRL_GCM_GET_TAG,
-                               static_cast<int>(kAesGcmTagBytes), tag) == 1;
-}
-
-bool platAesGcmOpen(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-                    size_t additionalSize, const uint8_t *sealed, size_t size, const uint8_t *tag,
-                    uint8_t *plain) {
-    CipherContext cipher;
-    int written = 0;
-    int finished = 0;
-    // The tag is set before the final step, which checks it.
-    return cipher.context != nullptr && fitsInt(additionalSize) && fitsInt(size) &&
-           EVP_DecryptInit_ex(cipher.context, EVP_aes_256_gcm(), nullptr, key, nonce) == 1 &&
-           EVP_DecryptUpdate(cipher.context, nullptr, &written, additional,
-                             static_cast<int>(additionalSize)) == 1 &&
-           EVP_DecryptUpdate(cipher.context, plain, &written, sealed, static_cast<int>(size)) ==
-               1 &&
-           EVP_CIPHER_CTX_ctrl(cipher.context, EVP_CTRL_GCM_SET_TAG,
-                               static_cast<int>(kAesGcmTagBytes),
-                               const_cast<uint8_t *>(tag)) == 1 &&
-           EVP_DecryptFinal_ex(cipher.context, plain + written, &finished) == 1 &&
-           static_cast<size_t>(written + finished) == size;
+           (!sealing ||
+            EVP_CIPHER_CTX_ctrl(cipher.context, EVP_CTRL_GCM_GET_TAG, tagSize, tag) == 1);
 }

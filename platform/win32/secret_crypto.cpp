@@ -34,10 +34,13 @@ BCRYPT_ALG_HANDLE gcmAlgorithm() {
     return algorithm;
 }
 
-// Seals (or opens) with one key made for the message: CNG takes the nonce,
-// additional data and tag in the mode's record.
-bool gcm(bool sealing, const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-         size_t additionalSize, const uint8_t *input, size_t size, uint8_t *output, uint8_t *tag) {
+} // namespace
+
+// One key made for the message: CNG takes the nonce, additional data and
+// tag in the mode's record.
+bool platAesGcm(bool sealing, const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
+                size_t additionalSize, const uint8_t *input, size_t size, uint8_t *output,
+                uint8_t *tag) {
     const BCRYPT_ALG_HANDLE algorithm = gcmAlgorithm();
     if (algorithm == nullptr || additionalSize > ULONG_MAX || size > ULONG_MAX) {
         return false;
@@ -66,8 +69,6 @@ bool gcm(bool sealing, const uint8_t *key, const uint8_t *nonce, const uint8_t *
     return succeeded(status) && written == length;
 }
 
-} // namespace
-
 bool platRandomBytes(uint8_t *out, size_t size) {
     return size <= ULONG_MAX && succeeded(BCryptGenRandom(nullptr, out, static_cast<ULONG>(size),
                                                           BCRYPT_USE_SYSTEM_PREFERRED_RNG));
@@ -94,19 +95,6 @@ bool platHmacSha256(const uint8_t *key, size_t keySize, const uint8_t *data, siz
     }
     BCryptCloseAlgorithmProvider(algorithm, 0);
     return done;
-}
-
-bool platAesGcmSeal(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-                    size_t additionalSize, const uint8_t *plain, size_t size, uint8_t *sealed,
-                    uint8_t *tag) {
-    return gcm(true, key, nonce, additional, additionalSize, plain, size, sealed, tag);
-}
-
-bool platAesGcmOpen(const uint8_t *key, const uint8_t *nonce, const uint8_t *additional,
-                    size_t additionalSize, const uint8_t *sealed, size_t size, const uint8_t *tag,
-                    uint8_t *plain) {
-    return gcm(false, key, nonce, additional, additionalSize, sealed, size, plain,
-               const_cast<uint8_t *>(tag));
 }
 
 bool platSameSecretBytes(const uint8_t *a, const uint8_t *b, size_t size) {
