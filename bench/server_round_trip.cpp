@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
 // The board server on loopback: one control call through it (median and
-// 99th percentile) beside a raw socket round trip of the same sizes, the
-// floor no server can go under; and calls per second with 1, 8 and 50
-// clients at once. The server runs in this process (LocalServer) and serves
-// the simulated library linked in.
+// 99th percentile), without a token and with one (every message sealed),
+// beside a raw socket round trip of the same sizes, the floor no server can
+// go under; and calls per second with 1, 8 and 50 clients at once. The server runs in this process
+// (LocalServer) and serves the simulated library linked in.
 #include <benchmark/benchmark.h>
 
 #include <string.h>
@@ -26,8 +26,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+const char kToken[] = "9a1f0c7e5b3d28466e0f1a2b3c4d5e6f";
+
 LocalServer &theServer() {
     static LocalServer server(linkedLibrary());
+    return server;
+}
+
+// The same library behind a server that holds a token.
+LocalServer &theSealingServer() {
+    static LocalServer server(linkedLibrary(), kToken);
     return server;
 }
 
@@ -36,10 +44,11 @@ const int kWaitMs = 10000;
 // One client with SYSMON0 captured, reading the temperature.
 class MonitorClient {
 public:
-    MonitorClient() {
+    explicit MonitorClient(bool sealed = false) {
         int32_t status = 0;
         std::string problem;
-        connection_.open(theServer().address(), "bench", "", kWaitMs, &status, &problem);
+        connection_.open(sealed ? theSealingServer().address() : theServer().address(), "bench",
+                         sealed ? kToken : "", kWaitMs, &status, &problem);
         int32_t count = 0;
         call(rec::shapes::init, {"kel-bench-no-such.ini", &count});
         const int32_t device = call(rec::shapes::open, {1u, KEL_MODE_SHARED, nullptr});
@@ -88,8 +97,9 @@ void reportLatencies(benchmark::State &state, std::vector<double> *microseconds)
     state.counters["p99_us"] = (*microseconds)[microseconds->size() * 99 / 100];
 }
 
+// state.range(0): 1 for a server with a token.
 void controlCallThroughServer(benchmark::State &state) {
-    MonitorClient client;
+    MonitorClient client(state.range(0) == 1);
     if (!client.ready()) {
         state.SkipWithError("SYSMON0 could not be captured through the server");
         return;
@@ -172,7 +182,11 @@ void callsFromManyClients(benchmark::State &state) {
 } // namespace
 
 BENCHMARK(rawRoundTrip)->Unit(benchmark::kMicrosecond);
-BENCHMARK(controlCallThroughServer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(controlCallThroughServer)
+    ->ArgName("token")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(callsFromManyClients)->Threads(1)->Threads(8)->Threads(50)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -14,6 +14,11 @@ namespace {
 
 const char kClientLabel[] = "KELB client proof";
 const char kServerLabel[] = "KELB server proof";
+const char kClientToServerLabel[] = "KELB client to server key";
+const char kServerToClientLabel[] = "KELB server to client key";
+
+// A session's keys are HMACs.
+static_assert(kHmacSha256Bytes == kAesGcmKeyBytes, "a session key is one HMAC-SHA256");
 
 // A token file past this is no token file.
 const size_t kMaxTokenFileBytes = 4096;
@@ -83,6 +88,17 @@ Bytes clientProof(const std::string &token, const Bytes &serverChallenge,
 Bytes serverProof(const std::string &token, const Bytes &clientChallenge,
                   const Bytes &serverChallenge) {
     return proof(kServerLabel, token, clientChallenge, serverChallenge);
+}
+
+SessionKeys sessionKeys(const std::string &token, const Bytes &clientChallenge,
+                        const Bytes &serverChallenge) {
+    SessionKeys keys;
+    keys.clientToServer = proof(kClientToServerLabel, token, clientChallenge, serverChallenge);
+    keys.serverToClient = proof(kServerToClientLabel, token, clientChallenge, serverChallenge);
+    if (keys.clientToServer.empty() || keys.serverToClient.empty()) {
+        return SessionKeys();
+    }
+    return keys;
 }
 
 bool proofMatches(const Bytes &received, const Bytes &expected) {

@@ -10,6 +10,13 @@
 // token of another label and both challenges in the other order. A captured
 // exchange proves nothing on a new connection: the server's challenge is new
 // each time. The labels keep one side's proof from serving as the other's.
+//
+// From the welcome on, every message in both directions is sealed
+// (frame_seal.h) under keys that only holders of the token derive, new for
+// each connection: HMAC-SHA256 under the token of a label of its own for each
+// direction and both challenges. A relay that passed the authentication
+// through untouched can neither read the calls nor change, add, repeat or
+// keep sending them.
 #ifndef BOARD_PROTOCOL_AUTHENTICATION_H
 #define BOARD_PROTOCOL_AUTHENTICATION_H
 
@@ -29,6 +36,15 @@ Bytes clientProof(const std::string &token, const Bytes &serverChallenge,
                   const Bytes &clientChallenge);
 Bytes serverProof(const std::string &token, const Bytes &clientChallenge,
                   const Bytes &serverChallenge);
+
+// The keys of one connection's two directions (kAesGcmKeyBytes each); both
+// empty when the system's cryptography fails.
+struct SessionKeys {
+    Bytes clientToServer;
+    Bytes serverToClient;
+};
+SessionKeys sessionKeys(const std::string &token, const Bytes &clientChallenge,
+                        const Bytes &serverChallenge);
 
 // True when the proof received is the one expected (and not empty), compared
 // in constant time.

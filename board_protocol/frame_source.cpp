@@ -6,15 +6,43 @@
 
 namespace proto {
 
+ReadStatus FrameSource::take(Frame *frame, std::string *problem) {
+    size_t used = 0;
+    if (!seal_) {
+        const ReadStatus status =
+            readFrame(pending_.data(), pending_.size(), frame, &used, problem);
+        if (status == ReadStatus::complete) {
+            pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(used));
+        }
+        return status;
+    }
+    Bytes plain;
+    const ReadStatus status = seal_->open(pending_.data(), pending_.size(), &plain, &used, problem);
+    if (status != ReadStatus::complete) {
+        return status;
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(used));
+    // What opened was sealed by the peer, but must still be one whole frame
+    // that a peer sends.
+    size_t plainUsed = 0;
+    const ReadStatus inner = readFrame(plain.data(), plain.size(), frame, &plainUsed, problem);
+    if (inner == ReadStatus::bad) {
+        return inner;
+    }
+    if (inner == ReadStatus::incomplete || plainUsed != plain.size()) {
+        *problem = "a sealed message that holds no whole message";
+        return ReadStatus::bad;
+    }
+    return ReadStatus::complete;
+}
+
 Arrival FrameSource::next(Frame *frame, int timeoutMs, std::string *problem) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const std::string silent = "no answer within " + std::to_string(timeoutMs) + " ms";
     for (;;) {
-        size_t used = 0;
-        switch (readFrame(pending_.data(), pending_.size(), frame, &used, problem)) {
+        switch (take(frame, problem)) {
         case ReadStatus::complete:
-            pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(used));
             return Arrival::frame;
         case ReadStatus::bad:
             return Arrival::bad;

@@ -4,8 +4,10 @@
 #ifndef BOARD_PROTOCOL_FRAME_SOURCE_H
 #define BOARD_PROTOCOL_FRAME_SOURCE_H
 
+#include <memory>
 #include <string>
 
+#include "frame_seal.h"
 #include "messages.h"
 #include "socket_link.h"
 
@@ -20,11 +22,19 @@ public:
     // The next frame, whole within timeoutMs: a peer that says nothing, or
     // a byte now and then, gets `closed` with the reason; one that sends
     // what no peer sends gets `bad`.
+    // A frame that does not open, once sealed, is `bad`.
     Arrival next(Frame *frame, int timeoutMs, std::string *problem);
 
+    // From now on every frame arrives sealed under `key` (frame_seal.h).
+    void expectSealed(const Bytes &key) { seal_.reset(new FrameSeal(key)); }
+
 private:
+    // One whole frame at the start of pending_, opened first when sealed.
+    ReadStatus take(Frame *frame, std::string *problem);
+
     PlatSocket socket_;
     Bytes pending_;
+    std::unique_ptr<FrameSeal> seal_;
 };
 
 } // namespace proto

@@ -8,10 +8,15 @@
 // kind. Numbers are little-endian. The client opens with hello (magic,
 // version, flags, its name, its challenge); a server that holds a token
 // answers with its own challenge and takes the client's proof
-// (authentication.h); then it answers welcome (version, flags, its proof when
-// it authenticated the client) or refused. Then each board library call is one call frame answered
-// by one result frame (or refused), in order; ping frames, unanswered, say that an idle client is
-// still there.
+// (authentication.h); then it answers welcome (version, flags, its proof
+// when it authenticated the client) or refused. Then each board library call
+// is one call frame answered by one result frame (or refused), in order;
+// ping frames, unanswered, say that an idle client is still there.
+//
+// After a welcome that authenticated the client, every frame in both
+// directions travels sealed (frame_seal.h): encrypted and authenticated
+// under that direction's key of the session, numbered from 0. A sealed frame
+// that does not open ends the connection. Without a token nothing is sealed.
 //
 // A call frame: the entry point's index in the entry point table (1 byte),
 // then each argument in its shape's order: a number as 4 bytes; a text as a
@@ -34,7 +39,7 @@
 
 namespace proto {
 
-const uint16_t kVersion = 2;
+const uint16_t kVersion = 3;
 const char kMagic[4] = {'K', 'E', 'L', 'B'};
 
 // The server's address when none is named.

@@ -16,6 +16,9 @@ bool ServerConnection::fail(int32_t status, const std::string &reason, int32_t *
                             std::string *problem) {
     platCloseSocket(socket_);
     socket_ = kNoSocket;
+    // Their socket's number may serve another connection from now on.
+    frames_.reset();
+    sink_.reset();
     *statusOut = status;
     *problem = reason;
     return false;
@@ -42,8 +45,8 @@ bool ServerConnection::open(const std::string &server, const std::string &client
         return fail(kServerUnreachable, "cannot connect: " + reason, status, problem);
     }
     frames_.reset(new FrameSource(socket_));
-    const Bytes hello = helloFrame(clientName, challenge);
-    if (!platSendAll(socket_, hello.data(), hello.size(), timeoutMs, &reason)) {
+    sink_.reset(new FrameSink(socket_));
+    if (!sink_->send(helloFrame(clientName, challenge), timeoutMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
     return authenticate(token, challenge, timeoutMs, status, problem);
@@ -62,8 +65,8 @@ bool ServerConnection::authenticate(const std::string &token, const Bytes &clien
             !readSecretRun(frame.body, kChallengeBytes, &serverChallenge, &reason)) {
             return fail(kServerRefused, kAuthenticationRefused, status, problem);
         }
-        const Bytes proof = proofFrame(clientProof(token, serverChallenge, clientChallenge));
-        if (!platSendAll(socket_, proof.data(), proof.size(), timeoutMs, &reason) ||
+        if (!sink_->send(proofFrame(clientProof(token, serverChallenge, clientChallenge)),
+                         timeoutMs, &reason) ||
             frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
             return fail(kServerUnreachable, reason, status, problem);
         }
@@ -79,19 +82,30 @@ bool ServerConnection::authenticate(const std::string &token, const Bytes &clien
                     "not a board server of protocol version " + std::to_string(kVersion), status,
                     problem);
     }
+    if (token.empty()) {
+        return true;
+    }
     // A client that holds a token talks only to a server that proves it
-    // holds the same one.
-    if (!token.empty() &&
-        (serverChallenge.empty() ||
-         !proofMatches(welcome.proof, serverProof(token, clientChallenge, serverChallenge)))) {
+    // holds the same one, and only in sealed messages.
+    if (serverChallenge.empty() ||
+        !proofMatches(welcome.proof, serverProof(token, clientChallenge, serverChallenge))) {
         return fail(kServerRefused, "the server did not prove that it holds the token", status,
                     problem);
     }
+    const SessionKeys keys = sessionKeys(token, clientChallenge, serverChallenge);
+    if (keys.clientToServer.empty()) {
+        return fail(kServerUnreachable, "the system's cryptography failed", status, problem);
+    }
+    sink_->seal(keys.clientToServer);
+    frames_->expectSealed(keys.serverToClient);
     return true;
 }
 
 bool ServerConnection::exchange(rec::Call *call, int waitMs, int32_t *status,
                                 std::string *problem) {
+    if (!isOpen()) {
+        return fail(kServerUnreachable, "not connected", status, problem);
+    }
     Bytes frame;
     std::string reason;
     if (!callFrame(*call, &frame)) {
@@ -99,7 +113,7 @@ bool ServerConnection::exchange(rec::Call *call, int waitMs, int32_t *status,
         *problem = "a call too large to send";
         return false;
     }
-    if (!platSendAll(socket_, frame.data(), frame.size(), waitMs, &reason)) {
+    if (!sink_->send(frame, waitMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
     Frame answer;
@@ -131,9 +145,8 @@ bool ServerConnection::carry(rec::Call *call, rec::HandleBook *book, int waitMs,
 }
 
 bool ServerConnection::ping(int timeoutMs) {
-    const Bytes frame = pingFrame();
     std::string ignored;
-    return platSendAll(socket_, frame.data(), frame.size(), timeoutMs, &ignored);
+    return isOpen() && sink_->send(pingFrame(), timeoutMs, &ignored);
 }
 
 } // namespace proto

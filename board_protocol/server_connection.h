@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "frame_sink.h"
 #include "frame_source.h"
 #include "handle_book.h"
 #include "recorded_call.h"
@@ -29,8 +30,8 @@ public:
     // Connects to ADDRESS:PORT and greets the server within timeoutMs; false
     // with the status to give and the reason when it cannot. With a token
     // (not empty) the server must authenticate the client and prove it
-    // holds the same token; without one, a server that asks for one refuses
-    // the client.
+    // holds the same token, and every later message is sealed; without one,
+    // a server that asks for one refuses the client.
     bool open(const std::string &server, const std::string &clientName, const std::string &token,
               int timeoutMs, int32_t *status, std::string *problem);
 
@@ -59,6 +60,7 @@ private:
 
     PlatSocket socket_ = kNoSocket;
     std::unique_ptr<FrameSource> frames_;
+    std::unique_ptr<FrameSink> sink_;
 };
 
 } // namespace proto

@@ -3,10 +3,13 @@
 #include "client_session.h"
 
 #include <chrono>
+#include <exception>
 #include <memory>
+#include <new>
 #include <thread>
 
 #include "authentication.h"
+#include "frame_sink.h"
 #include "frame_source.h"
 #include "greeting_progress.h"
 #include "guess_throttle.h"
@@ -20,82 +23,184 @@
 
 namespace {
 
-bool send(PlatSocket socket, const proto::Bytes &frame, std::string *problem) {
-    return platSendAll(socket, frame.data(), frame.size(), proto::kSilenceLimitMs, problem);
-}
+// One client's connection: its frames both ways, sealed once the client
+// proved it holds the token.
+struct ClientLink {
+    explicit ClientLink(PlatSocket socket) : socket(socket), frames(socket), sink(socket) {}
+
+    bool send(const proto::Bytes &frame, std::string *problem) {
+        return sink.send(frame, proto::kSilenceLimitMs, problem);
+    }
+
+    PlatSocket socket;
+    proto::FrameSource frames;
+    proto::FrameSink sink;
+};
 
 // The client proves it holds the token, then the server proves it in turn
-// with its welcome.
-Greeting authenticate(PlatSocket socket, proto::FrameSource *frames, const std::string &token,
-                      const proto::Hello &hello, std::string *problem) {
+// with its welcome; every later message is sealed.
+Greeting authenticate(ClientLink *link, const std::string &token, const proto::Hello &hello,
+                      std::string *problem) {
     proto::Bytes challenge;
     if (!proto::freshChallenge(&challenge)) {
         *problem = "no random numbers from the system";
         return Greeting::refused;
     }
-    if (!send(socket, proto::challengeFrame(challenge), problem)) {
+    if (!link->send(proto::challengeFrame(challenge), problem)) {
         return Greeting::refused;
     }
     proto::Frame frame;
-    const proto::Arrival arrival = frames->next(&frame, proto::kAuthenticationLimitMs, problem);
+    const proto::Arrival arrival =
+        link->frames.next(&frame, proto::kAuthenticationLimitMs, problem);
     if (arrival == proto::Arrival::closed) { // no proof, in time or at all
         *problem = "authentication failed (no proof: " + *problem + ")";
         return Greeting::authenticationFailed;
     }
-    waitBeforeCheckingProof(socket);
+    waitBeforeCheckingProof(link->socket);
     proto::Bytes proof;
     if (arrival != proto::Arrival::frame || frame.kind != proto::MessageKind::proof ||
         !proto::readSecretRun(frame.body, proto::kProofBytes, &proof, problem) ||
         !proto::proofMatches(proof, proto::clientProof(token, challenge, hello.challenge))) {
-        countFailedProof(socket);
+        countFailedProof(link->socket);
         std::string ignored;
-        send(socket, proto::refusedFrame(proto::kServerRefused, proto::kAuthenticationRefused),
-             &ignored);
+        link->send(proto::refusedFrame(proto::kServerRefused, proto::kAuthenticationRefused),
+                   &ignored);
         *problem = "authentication failed";
         return Greeting::authenticationFailed;
     }
-    return send(socket, proto::welcomeFrame(proto::serverProof(token, hello.challenge, challenge)),
-                problem)
-               ? Greeting::welcomed
-               : Greeting::refused;
+    const proto::SessionKeys keys = proto::sessionKeys(token, hello.challenge, challenge);
+    if (keys.serverToClient.empty()) {
+        *problem = "the system's cryptography failed";
+        return Greeting::refused;
+    }
+    if (!link->send(proto::welcomeFrame(proto::serverProof(token, hello.challenge, challenge)),
+                    problem)) {
+        return Greeting::refused;
+    }
+    link->sink.seal(keys.serverToClient);
+    link->frames.expectSealed(keys.clientToServer);
+    return Greeting::welcomed;
 }
 
 // The greeting, and the authentication when the server holds a token; what
 // is not `welcomed` ends the connection (after telling the client why, when
 // it is one).
-Greeting greet(PlatSocket socket, proto::FrameSource *frames, const std::string &token,
-               proto::Hello *hello, std::string *problem) {
+Greeting greet(ClientLink *link, const std::string &token, proto::Hello *hello,
+               std::string *problem) {
     proto::Frame frame;
-    if (frames->next(&frame, proto::kAuthenticationLimitMs, problem) != proto::Arrival::frame) {
+    if (link->frames.next(&frame, proto::kAuthenticationLimitMs, problem) !=
+        proto::Arrival::frame) {
         return Greeting::refused;
     }
     if (frame.kind != proto::MessageKind::hello || !proto::readHello(frame.body, hello, problem)) {
         *problem = "no greeting";
         return Greeting::refused;
     }
-    markGreeted(socket);
+    markGreeted(link->socket);
     if (hello->version != proto::kVersion) {
         *problem = "protocol version " + std::to_string(hello->version) +
                    " (this server speaks version " + std::to_string(proto::kVersion) + ")";
         std::string ignored;
-        send(socket, proto::refusedFrame(proto::kServerRefused, "the server refused " + *problem),
-             &ignored);
+        link->send(proto::refusedFrame(proto::kServerRefused, "the server refused " + *problem),
+                   &ignored);
         return Greeting::refused;
     }
     if (!token.empty()) {
-        return authenticate(socket, frames, token, *hello, problem);
+        return authenticate(link, token, *hello, problem);
     }
-    return send(socket, proto::welcomeFrame(), problem) ? Greeting::welcomed : Greeting::refused;
+    return link->send(proto::welcomeFrame(), problem) ? Greeting::welcomed : Greeting::refused;
+}
+
+// The session's recording, when the server records; null when it does not
+// or cannot (the log says why).
+std::unique_ptr<SessionRecording> startRecording(const ServerSettings &settings, unsigned client,
+                                                 const std::string &clientName,
+                                                 const std::string &who) {
+    if (settings.recordDirectory.empty()) {
+        return nullptr;
+    }
+    std::unique_ptr<SessionRecording> recording(new SessionRecording);
+    std::string problem;
+    if (!recording->start(settings.recordDirectory, client, clientName, settings.libraryPath,
+                          &problem)) {
+        logLine(who + ": " + problem);
+        return nullptr;
+    }
+    logLine(who + " recorded to " + recording->fileName());
+    return recording;
+}
+
+// A call frame the server will not serve ends the connection, the client
+// told why; returns why.
+std::string refuseCall(ClientLink *link, const std::string &problem) {
+    std::string ignored;
+    link->send(proto::refusedFrame(proto::kCallNotCarried, "the server refused " + problem),
+               &ignored);
+    return problem;
+}
+
+// Each call read, served, recorded and answered in order until the client
+// leaves, goes silent or breaks the protocol; returns why the calls ended.
+std::string serveCalls(ClientLink *link, BoardBroker *broker, unsigned client,
+                       SessionRecording *recording, const std::string &who) {
+    rec::HandleBook book;
+    const PlatSocket socket = link->socket;
+    const auto gone = [socket] { return platPeerGone(socket); };
+    std::string problem;
+    for (;;) {
+        proto::Frame frame;
+        if (link->frames.next(&frame, proto::kSilenceLimitMs, &problem) != proto::Arrival::frame) {
+            return problem;
+        }
+        if (frame.kind == proto::MessageKind::ping) {
+            continue;
+        }
+        if (frame.kind != proto::MessageKind::call) {
+            return refuseCall(link, "a message out of place");
+        }
+        rec::Call call;
+        if (!proto::readCall(frame.body, book, &call, &problem)) {
+            return refuseCall(link, problem);
+        }
+        broker->serve(client, &call, gone);
+        book.follow(call);
+        if (recording != nullptr && !recording->write(call)) {
+            logLine(who + ": cannot write the recording '" + recording->fileName() + "' any more");
+        }
+        if (!link->send(proto::resultFrame(call), &problem)) {
+            return problem;
+        }
+    }
+}
+
+// The exception being handled, for what it is.
+std::string currentFailure() {
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        return "the server ran out of memory";
+    } catch (const std::exception &error) {
+        return std::string("the server failed: ") + error.what();
+    } catch (...) {
+        return "the server failed";
+    }
+}
+
+// The client is gone: what it held is given back, and the log says so.
+void depart(BoardBroker *broker, unsigned client, const std::string &who,
+            const std::string &reason) {
+    const std::string given = broker->depart(client);
+    logLine(who + " left (" + reason + ")" + (given.empty() ? "" : ": " + given));
 }
 
 } // namespace
 
 Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *broker,
                      const ServerSettings &settings, std::atomic<bool> *welcomed) {
-    proto::FrameSource frames(socket);
+    ClientLink link(socket);
     proto::Hello hello;
     std::string problem;
-    const Greeting greeting = greet(socket, &frames, settings.token, &hello, &problem);
+    const Greeting greeting = greet(&link, settings.token, &hello, &problem);
     if (greeting != Greeting::welcomed) {
         logRefusal(peer, problem);
         return greeting;
@@ -106,53 +211,14 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
                             rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) +
                             ", " + peer + ")";
     logLine(who + " arrived");
-    std::unique_ptr<SessionRecording> recording;
-    if (!settings.recordDirectory.empty()) {
-        recording.reset(new SessionRecording);
-        if (recording->start(settings.recordDirectory, client, hello.clientName,
-                             settings.libraryPath, &problem)) {
-            logLine(who + " recorded to " + recording->fileName());
-        } else {
-            logLine(who + ": " + problem);
-        }
-    }
-    rec::HandleBook book;
-    const auto gone = [socket] { return platPeerGone(socket); };
+    std::string reason;
     try {
-        for (;;) {
-            proto::Frame frame;
-            const proto::Arrival arrival = frames.next(&frame, proto::kSilenceLimitMs, &problem);
-            if (arrival != proto::Arrival::frame) {
-                break;
-            }
-            if (frame.kind == proto::MessageKind::ping) {
-                continue;
-            }
-            rec::Call call;
-            if (frame.kind != proto::MessageKind::call ||
-                !proto::readCall(frame.body, book, &call, &problem)) {
-                problem =
-                    frame.kind != proto::MessageKind::call ? "a message out of place" : problem;
-                std::string ignored;
-                send(socket,
-                     proto::refusedFrame(proto::kCallNotCarried, "the server refused " + problem),
-                     &ignored);
-                break;
-            }
-            broker->serve(client, &call, gone);
-            book.follow(call);
-            if (recording && !recording->write(call)) {
-                logLine(who + ": cannot write the recording '" + recording->fileName() +
-                        "' any more");
-            }
-            if (!send(socket, proto::resultFrame(call), &problem)) {
-                break;
-            }
-        }
+        const std::unique_ptr<SessionRecording> recording =
+            startRecording(settings, client, hello.clientName, who);
+        reason = serveCalls(&link, broker, client, recording.get(), who);
     } catch (...) {
-        problem = "the server ran out of memory";
+        reason = currentFailure();
     }
-    const std::string given = broker->depart(client);
-    logLine(who + " left (" + problem + ")" + (given.empty() ? "" : ": " + given));
+    depart(broker, client, who, reason);
     return Greeting::welcomed;
 }

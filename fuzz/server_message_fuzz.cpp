@@ -2,15 +2,20 @@
 // SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the board server's message reader, as a
 // connection would bring them: frame after frame, each read as the message
-// its kind says, the authentication's messages among them. The reader must take only whole frames
-// within the bytes, and a call it accepts must be written back as the very same frame.
+// its kind says, the authentication's messages among them; after a welcome,
+// sealed frames under a key the corpus knows. The reader must take only
+// whole frames within the bytes, a call it accepts must be written back as
+// the very same frame, and a sealed frame that opens must seal again into
+// the very same bytes.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <string>
 
 #include "call_shapes.h"
+#include "frame_seal.h"
 #include "messages.h"
 
 namespace {
@@ -76,11 +81,42 @@ void readMessage(const proto::Frame &frame, const uint8_t *whole, size_t size) {
     }
 }
 
+// The frames after the welcome, sealed under the key of the corpus's
+// sessions (32 bytes of 0x4B).
+void readSealedFrames(const uint8_t *data, size_t size) {
+    const proto::Bytes key(32, 0x4B);
+    proto::FrameSeal opener(key);
+    proto::FrameSeal sealer(key);
+    size_t offset = 0;
+    for (;;) {
+        proto::Bytes plain;
+        size_t used = 0;
+        std::string problem;
+        if (opener.open(data + offset, size - offset, &plain, &used, &problem) !=
+            proto::ReadStatus::complete) {
+            return;
+        }
+        proto::Bytes again;
+        if (used == 0 || used > size - offset || !sealer.seal(plain, &again, &problem) ||
+            again.size() != used || !std::equal(again.begin(), again.end(), data + offset)) {
+            abort();
+        }
+        proto::Frame frame;
+        size_t plainUsed = 0;
+        if (proto::readFrame(plain.data(), plain.size(), &frame, &plainUsed, &problem) ==
+                proto::ReadStatus::complete &&
+            plainUsed == plain.size()) {
+            readMessage(frame, plain.data(), plain.size());
+        }
+        offset += used;
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     size_t offset = 0;
-    for (;;) {
+    for (bool welcomed = false; !welcomed;) {
         proto::Frame frame;
         size_t used = 0;
         std::string problem;
@@ -93,6 +129,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             abort();
         }
         readMessage(frame, data + offset, used);
+        welcomed = frame.kind == proto::MessageKind::welcome;
         offset += used;
     }
+    readSealedFrames(data + offset, size - offset);
+    return 0;
 }

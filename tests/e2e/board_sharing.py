@@ -586,6 +586,124 @@ GUESSERS = 16
 GUESS_SECONDS = 6
 
 
+def whole_frames(source):
+    """The frames a peer sends, each with its 4-byte length, until it closes."""
+    pending = b""
+    while True:
+        while len(pending) >= 4 and len(pending) >= 4 + int.from_bytes(pending[:4], "little"):
+            length = 4 + int.from_bytes(pending[:4], "little")
+            yield pending[:length]
+            pending = pending[length:]
+        try:
+            chunk = source.recv(65536)
+        except OSError:
+            return
+        if not chunk:
+            return
+        pending += chunk
+
+
+class tampering_relay:
+    """A relay on the path between one program and the server: it passes the
+    authentication through untouched (hello and proof one way, challenge and
+    welcome the other), then does to the program's call number `at` what
+    `tamper` says: alter one byte of it, inject a forged message before it,
+    replay it, or keep the connection after the program left and send it
+    again."""
+
+    PING_BYTES = 4 + 1 + 16  # a sealed ping: header, kind and tag
+
+    def __init__(self, target, tamper, at):
+        host, port = target.rsplit(":", 1)
+        self.target = host, int(port)
+        self.tamper, self.at = tamper, at
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.address = "127.0.0.1:%d" % self.listener.getsockname()[1]
+        self.server_left = threading.Event()
+        threading.Thread(target=self.relay, daemon=True).start()
+
+    def relay(self):
+        near, _ = self.listener.accept()
+        far = socket.create_connection(self.target)
+        threading.Thread(target=self.down, args=(far, near), daemon=True).start()
+        try:
+            self.up(near, far)
+        except OSError:
+            pass
+
+    def down(self, far, near):
+        try:
+            while chunk := far.recv(65536):
+                near.sendall(chunk)
+        except OSError:  # a server that ends with bytes unread resets
+            pass
+        # The program sees the server end its connection.
+        try:
+            near.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+        self.server_left.set()
+
+    def up(self, near, far):
+        calls, captured = 0, None
+        for number, frame in enumerate(whole_frames(near)):
+            if number >= 2 and len(frame) != self.PING_BYTES:
+                if calls == self.at:
+                    captured = frame
+                    if self.tamper == "alter":
+                        frame = frame[:20] + bytes([frame[20] ^ 0x01]) + frame[21:]
+                    elif self.tamper == "inject":
+                        far.sendall(frame[:4] + os.urandom(len(frame) - 4))
+                    elif self.tamper == "replay":
+                        far.sendall(frame)
+                calls += 1
+            far.sendall(frame)
+        if self.tamper == "linger" and captured:
+            far.sendall(captured)  # the program is gone; the server is not told
+        else:
+            far.shutdown(socket.SHUT_WR)
+
+    def close(self):
+        self.listener.close()
+
+
+def relay_tampering(binaries, root):
+    """A server with a token and a relay between program and server that
+    passed the authentication through: a call altered, a message injected, a
+    call replayed, and a call sent again after the program left each end the
+    connection before any of it reaches the library, and the program fails
+    with its one line."""
+    token = token_file(root, "token", os.urandom(32).hex())
+    share = sharing(binaries, root, "--token-file", token)
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    # demo_sgen's 19th call sets the synthesizer's frequency, once a run (the
+    # handle differs between runs).
+    at, tampered = 18, ", 0, 0x1802, ["
+    for tamper in ("alter", "inject", "replay", "linger"):
+        before = os.path.getsize(share.trace) if os.path.exists(share.trace) else 0
+        relay = tampering_relay(share.server.address, tamper, at)
+        run, _ = share.run("demo_sgen", "-q", environment=dict(
+            share.client.environment, KEL_SERVER=relay.address, KEL_TOKEN_FILE=token))
+        check(relay.server_left.wait(LIMIT_SECONDS), f"{tamper}: the server kept the relay")
+        relay.close()
+        with open(share.trace, encoding="utf-8") as trace:
+            trace.seek(before)
+            served = trace.read()
+        if tamper == "linger":
+            check(run.returncode == 0 and without_handles(run.stdout) == alone and not run.stderr
+                  and served.count(tampered) == 1, f"linger: the library saw:\n{served}")
+            continue
+        # Neither the tampered call nor any after it was served.
+        check(served.count(tampered) == (1 if tamper == "replay" else 0)
+              and "0x1804" not in served, f"{tamper}: the library saw:\n{served}")
+        check(run.stderr.decode() == f"KEL remote library: board server {relay.address} "
+              "(KEL_SERVER): the connection was closed\n",
+              f"{tamper}: standard error:\n{run.stderr.decode()}")
+    log = share.stop()
+    check(log.count("left (a message that does not open under the session's key") == 4,
+          f"the server's log:\n{log}")
+
+
 class network_namespace:
     """A network namespace joined to this one by a veth pair: this side
     10.R.S.1, the namespace's 10.R.S.2, R and S from the process number."""
@@ -645,7 +763,7 @@ def across_a_network(binaries, root):
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         sharing.started.append(monitor)
         share.wait_for_trace('"SYSMON0", 10000) = ')
-        before = os.path.getsize(share.trace)
+        before = os.path.getsize(share.trace) if os.path.exists(share.trace) else 0
         dropped = time.monotonic()
         subprocess.run(["ip", "link", "set", net.link, "down"], check=True)
         while time.monotonic() - dropped < LIMIT_SECONDS:
@@ -711,7 +829,8 @@ CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_wai
                                           server_stopped_under_a_holder, recordings_per_client,
                                           unreachable_servers, server_refusals,
                                           token_holders_only, over_a_slow_link, flood_and_guessing,
-                                          across_a_network, name_beyond_loopback, log_destinations)}
+                                          relay_tampering, across_a_network, name_beyond_loopback,
+                                          log_destinations)}
 
 
 def main():

@@ -10,8 +10,10 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "call_shapes.h"
 #include "connection_loop.h"
 #include "connection_source.h"
+#include "frame_seal.h"
 #include "guess_throttle.h"
 #include "local_server.h"
 #include "messages.h"
@@ -156,25 +159,45 @@ TEST(ServerConnections, GarbageAndAbsurdLengthsEndOnlyTheirConnection) {
     good.call(rec::shapes::cleanup, {});
 }
 
-// Guards against a client of the first version, which knows no
-// authentication, being let in or left without a reason.
+// Guards against a peer of the previous version, whose messages are never
+// sealed, being let in on either side or left without a reason.
 TEST(ServerConnections, AnotherProtocolVersionIsRefusedWithAMessage) {
+    const uint8_t previous = proto::kVersion - 1;
     LocalServer server(linkedLibrary());
-    proto::Bytes hello = proto::helloFrame("first version client", proto::Bytes());
-    hello[9] = 1; // the version, after the length, the kind and the magic
+    proto::Bytes hello = proto::helloFrame("older client", proto::Bytes(proto::kChallengeBytes));
+    hello[9] = previous; // the version, after the length, the kind and the magic
     PlatSocket socket = rawConnection(server.address());
-    std::string problem;
-    ASSERT_TRUE(platSendAll(socket, hello.data(), hello.size(), kWaitMs, &problem));
+    ASSERT_TRUE(sendFrame(socket, hello));
     proto::FrameSource frames(socket);
-    proto::Frame frame;
-    ASSERT_EQ(frames.next(&frame, kWaitMs, &problem), proto::Arrival::frame) << problem;
     proto::Refusal refusal;
-    ASSERT_EQ(frame.kind, proto::MessageKind::refused);
-    ASSERT_TRUE(proto::readRefusal(frame.body, &refusal, &problem));
+    std::string problem;
+    ASSERT_TRUE(
+        proto::readRefusal(expectFrame(&frames, proto::MessageKind::refused), &refusal, &problem));
     EXPECT_EQ(refusal.status, proto::kServerRefused);
-    EXPECT_NE(refusal.text.find("version 1 (this server speaks version 2)"), std::string::npos)
-        << refusal.text;
+    EXPECT_EQ(refusal.text, "the server refused protocol version " + std::to_string(previous) +
+                                " (this server speaks version " + std::to_string(proto::kVersion) +
+                                ")");
     platCloseSocket(socket);
+
+    // An older server's welcome.
+    uint16_t port = 0;
+    const PlatSocket listener = platListen("127.0.0.1", 0, &port, &problem);
+    std::thread olderServer([listener] {
+        const PlatSocket client = platAccept(listener, kWaitMs);
+        proto::FrameSource clientFrames(client);
+        expectFrame(&clientFrames, proto::MessageKind::hello);
+        proto::Bytes welcome = proto::welcomeFrame();
+        welcome[5] = proto::kVersion - 1; // after the length and the kind
+        sendFrame(client, welcome);
+        endedByServer(client, kWaitMs); // until the client hangs up
+        platCloseSocket(client);
+    });
+    const Refused refused = openWith("127.0.0.1:" + std::to_string(port), "");
+    olderServer.join();
+    platCloseSocket(listener);
+    EXPECT_EQ(refused.status, proto::kServerRefused);
+    EXPECT_EQ(refused.problem,
+              "not a board server of protocol version " + std::to_string(proto::kVersion));
 }
 
 TEST(ServerConnections, SilentAndNeverReadingClientsAreLetGoWhileOthersGoOn) {
@@ -367,6 +390,66 @@ TEST(ServerConnections, GarbageAroundTheAuthenticationEndsOnlyItsConnection) {
         EXPECT_TRUE(endedByServer(socket, kWaitMs));
         platCloseSocket(socket);
     }
+    EXPECT_TRUE(good.boardNamed("SIM-DDS3U"));
+    good.call(rec::shapes::cleanup, {});
+}
+
+// A session authenticated by hand, its messages sealed as the remote
+// library seals them.
+struct SealedSession {
+    explicit SealedSession(const std::string &server)
+        : socket(rawConnection(server)), frames(socket) {
+        const proto::Bytes clientChallenge(proto::kChallengeBytes, 0x3C);
+        EXPECT_TRUE(sendFrame(socket, proto::helloFrame("sealed by hand", clientChallenge)));
+        const proto::Bytes challenge = expectFrame(&frames, proto::MessageKind::challenge);
+        EXPECT_TRUE(sendFrame(
+            socket, proto::proofFrame(proto::clientProof(kToken, challenge, clientChallenge))));
+        expectFrame(&frames, proto::MessageKind::welcome);
+        const proto::SessionKeys keys = proto::sessionKeys(kToken, clientChallenge, challenge);
+        seal.reset(new proto::FrameSeal(keys.clientToServer));
+        frames.expectSealed(keys.serverToClient);
+    }
+    ~SealedSession() { platCloseSocket(socket); }
+
+    proto::Bytes sealed(const rec::EntryShape &shape,
+                        std::initializer_list<rec::Argument> arguments) {
+        rec::HandleBook book;
+        proto::Bytes frame;
+        proto::Bytes out;
+        std::string problem;
+        EXPECT_TRUE(proto::callFrame(rec::describeCall(shape, arguments, book), &frame));
+        EXPECT_TRUE(seal->seal(frame, &out, &problem)) << problem;
+        return out;
+    }
+
+    PlatSocket socket;
+    proto::FrameSource frames;
+    std::unique_ptr<proto::FrameSeal> seal;
+};
+
+// Guards against a relay that passed the authentication through owning the
+// session: the calls travel unreadable, and a changed or repeated sealed
+// call ends the connection unserved.
+TEST(ServerConnections, ASealedSessionEndsAtAChangedOrRepeatedCall) {
+    LocalServer server(linkedLibrary(), kToken);
+    int32_t count = 0;
+    const char *const name = "kel-sealed-test-no-such.ini";
+    for (const bool repeated : {false, true}) {
+        SealedSession session(server.address());
+        proto::Bytes call = session.sealed(rec::shapes::init, {name, &count});
+        EXPECT_EQ(std::search(call.begin(), call.end(), name, name + strlen(name)), call.end());
+        if (!repeated) {
+            call[call.size() / 2] ^= 0x20;
+        }
+        ASSERT_TRUE(sendFrame(session.socket, call));
+        if (repeated) {
+            expectFrame(&session.frames, proto::MessageKind::result);
+            ASSERT_TRUE(sendFrame(session.socket, call));
+        }
+        EXPECT_TRUE(endedByServer(session.socket, kWaitMs)) << "repeated: " << repeated;
+    }
+    Client good(server.address(), kToken);
+    EXPECT_EQ(start(&good), 0);
     EXPECT_TRUE(good.boardNamed("SIM-DDS3U"));
     good.call(rec::shapes::cleanup, {});
 }
