@@ -302,7 +302,7 @@ bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
         return fail(problem, "a call of no entry point");
     }
     call->entry = shape->name;
-    call->entryIndex = index;
+    call->entryIndex = entryIndex;
     call->arguments.clear();
     for (const rec::ArgumentShape &argument : shape->arguments) {
         rec::Value value;
