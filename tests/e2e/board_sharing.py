@@ -276,6 +276,8 @@ def server_restarted_under_a_monitor(binaries, root):
     lines = monitor_err.decode("utf-8").splitlines()
     check(len(lines) == 2 and lines[0].startswith(went_away) and lines[1] == resumed,
           f"the monitor's standard error:\n{monitor_err.decode()}")
+    print(f"readings again {real_again[0] - back:.1f} s after the server's return; monitor:",
+          *lines, sep="\n  ")
     lines = holder_err.decode("utf-8").splitlines()
     check(len(lines) == 3 and lines[0].startswith(went_away) and lines[1] == resumed and
           lines[2].startswith("KEL remote library: BASEDDS0 (handle 257) could not be captured "
