@@ -8,8 +8,10 @@
 #include <string.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "annotated_mutex.h"
 #include "authentication.h"
@@ -17,9 +19,11 @@
 #include "environment_file.h"
 #include "filesystem.h"
 #include "handle_book.h"
+#include "held_session.h"
 #include "protocol.h"
 #include "remote_status.h"
 #include "server_connection.h"
+#include "session_resume.h"
 
 namespace remote {
 
@@ -27,19 +31,26 @@ namespace {
 
 const int kDefaultTimeoutMs = 5000;
 const int kLongestTimeoutMs = 24 * 60 * 60 * 1000;
+// A server that went away is tried again at most this often.
+const int kReconnectSpacingMs = 1000;
 
 // One connection for every thread of the program: a call holds the lock
 // for its whole exchange, as the library behind the server serves one call
-// at a time anyway.
+// at a time anyway. After the first connection, a server that goes away
+// leaves the link without a connection until a call finds it back.
 struct Link {
     Mutex mutex;
     bool tried GUARDED_BY(mutex) = false;
     int32_t failure GUARDED_BY(mutex) = 0; // the status every call gives once the link failed
     std::string server GUARDED_BY(mutex);  // as KEL_SERVER gives it
     std::string named GUARDED_BY(mutex);   // how the message names it
+    std::string token GUARDED_BY(mutex);   // the first connection's, for every later one
     int timeoutMs GUARDED_BY(mutex) = kDefaultTimeoutMs;
-    proto::ServerConnection connection GUARDED_BY(mutex);
-    rec::HandleBook book GUARDED_BY(mutex);
+    // Null while the server is away.
+    std::unique_ptr<proto::ServerConnection> connection GUARDED_BY(mutex);
+    // When the server went away or was last tried since.
+    std::chrono::steady_clock::time_point lastAttempt GUARDED_BY(mutex);
+    HeldSession session GUARDED_BY(mutex);
 };
 
 // Never destroyed: the keep-alive thread may use it until the process ends.
@@ -71,12 +82,25 @@ int timeoutSetting() {
     return kDefaultTimeoutMs;
 }
 
-// The link is given up: one line says why, every later call fails at once.
+// The first connection failed: one line says why, every later call fails
+// at once.
 int32_t giveUp(Link *link, int32_t status, const std::string &reason) REQUIRES(link->mutex) {
     fprintf(stderr, "KEL remote library: board server %s: %s\n", link->named.c_str(),
             reason.c_str());
     fflush(stderr);
     link->failure = status;
+    return status;
+}
+
+// The server is away: one line says so; calls fail at once until one
+// finds it back (reconnect).
+int32_t wentAway(Link *link, int32_t status, const std::string &reason) REQUIRES(link->mutex) {
+    fprintf(stderr,
+            "KEL remote library: board server %s went away (%s); calls fail until it is back\n",
+            link->named.c_str(), reason.c_str());
+    fflush(stderr);
+    link->connection.reset();
+    link->lastAttempt = std::chrono::steady_clock::now();
     return status;
 }
 
@@ -88,8 +112,10 @@ void keepAlive() {
         if (!link.mutex.tryLock()) {
             continue;
         }
-        if (link.failure == 0 && link.connection.isOpen()) {
-            link.connection.ping(proto::kPingIntervalMs); // a failure shows at the next call
+        // A ping that cannot be sent tells an idle program that the server
+        // went away, so that its next call may already find it back.
+        if (link.connection != nullptr && !link.connection->ping(proto::kPingIntervalMs)) {
+            wentAway(&link, proto::kServerUnreachable, "a keep-alive could not be sent");
         }
         link.mutex.unlock();
     }
@@ -107,7 +133,6 @@ int32_t connectLink(Link *link) REQUIRES(link->mutex) {
     int32_t status = 0;
     std::string problem;
     std::string tokenFile;
-    std::string token;
     if (platEnvironmentPath("KEL_TOKEN_FILE", &tokenFile)) {
         // The program's standard input is its own (the operator's keys).
         if (tokenFile == proto::kTokenFromStandardInput) {
@@ -115,16 +140,49 @@ int32_t connectLink(Link *link) REQUIRES(link->mutex) {
                           "KEL_TOKEN_FILE=- names standard input, which is the program's own; "
                           "name the token file");
         }
-        if (!proto::readTokenFile(tokenFile, &token, &problem)) {
+        if (!proto::readTokenFile(tokenFile, &link->token, &problem)) {
             return giveUp(link, proto::kServerRefused, problem + " (KEL_TOKEN_FILE)");
         }
     }
-    if (!link->connection.open(link->server, platProgramLabel(), token, link->timeoutMs, &status,
-                               &problem)) {
+    // The first connection's failure is final: a program started without
+    // its server learns it at once, as from a library that refuses it.
+    std::unique_ptr<proto::ServerConnection> connection(new proto::ServerConnection);
+    if (!connection->open(link->server, platProgramLabel(), link->token, link->timeoutMs, &status,
+                          &problem)) {
         return giveUp(link, status, problem);
     }
+    link->connection = std::move(connection);
     platStartBackgroundThread(keepAlive).detach();
     return 0;
+}
+
+// A server that went away, tried again at most once in a while so that the
+// calls in between fail at once; the connection and the resume together
+// within one call's deadline. True when the session is back.
+bool reconnect(Link *link) REQUIRES(link->mutex) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - link->lastAttempt < std::chrono::milliseconds(kReconnectSpacingMs)) {
+        return false;
+    }
+    link->lastAttempt = now;
+    const auto deadline = now + std::chrono::milliseconds(link->timeoutMs);
+    std::unique_ptr<proto::ServerConnection> connection(new proto::ServerConnection);
+    int32_t status = 0;
+    std::string problem;
+    std::vector<std::string> notes;
+    if (!connection->open(link->server, platProgramLabel(), link->token, link->timeoutMs, &status,
+                          &problem) ||
+        !resumeSession(connection.get(), &link->session, deadline, &notes, &status, &problem)) {
+        return false;
+    }
+    link->connection = std::move(connection);
+    fprintf(stderr, "KEL remote library: session with board server %s resumed\n",
+            link->named.c_str());
+    for (const std::string &note : notes) {
+        fprintf(stderr, "KEL remote library: %s\n", note.c_str());
+    }
+    fflush(stderr);
+    return true;
 }
 
 // A buffer whose bytes cannot travel: a control record of unknown size, or
@@ -156,19 +214,27 @@ std::string uncarried(const rec::EntryShape &shape, const rec::Call &call) {
 int32_t exchange(Link *link, const rec::EntryShape &shape, rec::Call *call, int waitMs)
     REQUIRES(link->mutex) {
     const std::string refusal = uncarried(shape, *call);
+    const uint32_t programHandle = call->arguments.empty() ? 0 : call->arguments[0].number;
+    if (!link->session.toServer(shape, call)) {
+        return proto::kHandleNotOpen;
+    }
     if (!refusal.empty()) {
         fprintf(stderr, "KEL remote library: %s\n", refusal.c_str());
         return proto::kCallNotCarried;
     }
     int32_t status = 0;
     std::string problem;
-    if (!link->connection.carry(call, &link->book, waitMs, &status, &problem)) {
-        if (link->connection.isOpen()) { // the call only was refused
+    // The session follows the call in the program's handles, not this book
+    // in the server's.
+    rec::HandleBook serverHandles;
+    if (!link->connection->carry(call, &serverHandles, waitMs, &status, &problem)) {
+        if (link->connection->isOpen()) { // the call only was refused
             fprintf(stderr, "KEL remote library: %s\n", problem.c_str());
             return status;
         }
-        return giveUp(link, status, problem);
+        return wentAway(link, status, problem);
     }
+    link->session.follow(shape, call, programHandle);
     return call->result;
 }
 
@@ -183,7 +249,10 @@ int32_t forwardCall(const rec::EntryShape &shape, std::initializer_list<rec::Arg
     if (link.failure != 0) {
         return link.failure;
     }
-    rec::Call call = rec::describeCall(shape, arguments, link.book);
+    if (link.connection == nullptr && !reconnect(&link)) {
+        return proto::kServerUnreachable;
+    }
+    rec::Call call = rec::describeCall(shape, arguments, link.session.book());
     // A capture may wait at the server up to its own timeout.
     int waitMs = link.timeoutMs;
     if (&shape == &rec::shapes::capture) {

@@ -55,6 +55,7 @@ class sharing:
         plan = run_plan()
         plan.directory = self.directory
         plan.environment = dict(os.environ, KEL_SIM_TRACE=self.trace)
+        self.plan = plan
         self.server = board_server(os.path.join(binaries, "kel_server"), plan, *server_options)
         sharing.started.append(self.server.process)
         self.client = self.server.client_plan(plan, os.path.join(binaries, "remote"))
@@ -81,6 +82,18 @@ class sharing:
                 return
             time.sleep(0.05)
         raise AssertionError(f"the trace never showed {text!r}")
+
+    def restart_server(self, away_seconds):
+        """Kills the server and, after away_seconds, starts another on its
+        port: the monotonic times of the kill and of the new one listening."""
+        killed = time.monotonic()
+        self.server.process.kill()
+        self.server.process.communicate()
+        time.sleep(away_seconds)
+        self.server = board_server(os.path.join(self.binaries, "kel_server"), self.plan,
+                                   "--listen", self.server.address)
+        sharing.started.append(self.server.process)
+        return killed, time.monotonic()
 
     def stop(self):
         status, log = self.server.stop()
@@ -198,9 +211,95 @@ def server_stopped_under_a_holder(binaries, root):
     address = share.server.address
     lines = err.decode("utf-8").splitlines()
     check(len(lines) == 1 and lines[0].startswith(
-        f"KEL remote library: board server {address} (KEL_SERVER): "),
+        f"KEL remote library: board server {address} (KEL_SERVER) went away ("),
         f"the holder's standard error:\n{err.decode()}")
     check(status == 0, f"the holder ended with status {status}")
+
+
+def captures_in(trace, service):
+    return len(re.findall(r'KEL_capture\(\d+, 0, \d+, "%s", \d+\) = \d+' % service, trace))
+
+
+def server_restarted_under_a_monitor(binaries, root):
+    """The server killed under a logging monitor and a holder, and started
+    again on its port 3 s later: the monitor logs failed reads (never
+    invented ones) while it is away and real readings again within two
+    seconds of its return, and gives the board back at Esc; the holder's
+    BASEDDS0, which another program took meanwhile, is named as lost. Each
+    says once that the server went away and once that the session resumed."""
+    share = sharing(binaries, root)
+    with open(os.path.join(share.directory, "demo_sensors.ini"), "a", encoding="utf-8") as ini:
+        ini.write("LogFile=readings.csv\n")
+    log_path = os.path.join(share.directory, "readings.csv")
+    first = holder(share)
+    # SYSMON0 is 258 on the first server, 257 on the second, where the
+    # monitor is the first to capture.
+    monitor = share.start("demo_sensors")
+
+    def rows():
+        with open(log_path, encoding="utf-8") as log:
+            lines = log.read().splitlines()[1:]
+        # A row is (the time it was logged, whether it holds real readings, the line).
+        return [(time.monotonic() - (time.time() - datetime.datetime.fromisoformat(
+            line.split(",")[0]).timestamp()), line.split(",")[1] != "" and line.endswith(","),
+            line) for line in lines]
+
+    def wait_for_rows(condition, what):
+        deadline = time.monotonic() + LIMIT_SECONDS
+        while time.monotonic() < deadline:
+            if os.path.exists(log_path) and condition(rows()):
+                return
+            time.sleep(0.1)
+        raise AssertionError(f"the monitor's log never had {what}")
+
+    wait_for_rows(lambda logged: len(logged) >= 2, "two rows")
+    killed, back = share.restart_server(3)
+    wait_for_rows(lambda logged: logged[-1][1] and logged[-1][0] > back, "readings again")
+    # The holder's session comes back only with its next call: another
+    # program takes BASEDDS0 first.
+    other = share.start("demo_sgen")
+    deadline = time.monotonic() + LIMIT_SECONDS
+    while captures_in(open(share.trace, encoding="utf-8").read(), "BASEDDS0") < 2:
+        check(time.monotonic() < deadline, "the other demo_sgen never took BASEDDS0")
+        time.sleep(0.05)
+    status, _, holder_err = finish(first, b"  ")
+    check(status == 0, f"the holder ended with status {status}")
+    finish(other, b"  ")
+    time.sleep(1)
+    status, _, monitor_err = finish(monitor, ESC)
+    check(status == 0, f"the monitor ended with status {status}")
+    logged = rows()
+    before = [row for row in logged if row[0] < killed]
+    away = [row for row in logged if not row[1]]
+    after = [row for row in logged if row[0] > back]
+    print("before:", *[row[2] for row in before[-2:]], sep="\n  ")
+    print("while away:", *[row[2] for row in away], sep="\n  ")
+    print("after:", *[row[2] for row in after[:3]], sep="\n  ")
+    check(before and all(row[1] for row in before), "no real readings before the restart")
+    check(away and all(re.search(r",temperature:0xC0000120;", row[2]) for row in away),
+          "the rows while the server was away are not failed reads")
+    real_again = [row[0] for row in after if row[1]]
+    check(real_again and real_again[0] - back < 2 and all(row[1] for row in after
+                                                          if row[0] > real_again[0]),
+          "the readings did not come back within two seconds of the server")
+    name = f"board server {share.server.address} (KEL_SERVER)"
+    went_away = f"KEL remote library: {name} went away ("
+    resumed = f"KEL remote library: session with {name} resumed"
+    lines = monitor_err.decode("utf-8").splitlines()
+    check(len(lines) == 2 and lines[0].startswith(went_away) and lines[1] == resumed,
+          f"the monitor's standard error:\n{monitor_err.decode()}")
+    print(f"readings again {real_again[0] - back:.1f} s after the server's return; monitor:",
+          *lines, sep="\n  ")
+    lines = holder_err.decode("utf-8").splitlines()
+    check(len(lines) == 3 and lines[0].startswith(went_away) and lines[1] == resumed and
+          lines[2].startswith("KEL remote library: BASEDDS0 (handle 257) could not be captured "
+                              "again (0xC000010B"),
+          f"the holder's standard error:\n{holder_err.decode()}")
+    print("holder:", *lines, sep="\n  ")
+    trace = open(share.trace, encoding="utf-8").read()
+    check(trace.rstrip().endswith("KEL_cleanup() = 0x0") and "KEL_release(" in trace.split(
+        "KEL_init(")[-1], "the monitor did not give the board back")
+    share.stop()
 
 
 def recordings_per_client(binaries, root):
@@ -826,7 +925,8 @@ def name_beyond_loopback(binaries, root):
 
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, killed_holder_given_back,
-                                          server_stopped_under_a_holder, recordings_per_client,
+                                          server_stopped_under_a_holder,
+                                          server_restarted_under_a_monitor, recordings_per_client,
                                           unreachable_servers, server_refusals,
                                           token_holders_only, over_a_slow_link, flood_and_guessing,
                                           relay_tampering, across_a_network, name_beyond_loopback,
