@@ -796,7 +796,8 @@ def relay_tampering(binaries, root):
         check(served.count(tampered) == (1 if tamper == "replay" else 0)
               and "0x1804" not in served, f"{tamper}: the library saw:\n{served}")
         check(run.stderr.decode() == f"KEL remote library: board server {relay.address} "
-              "(KEL_SERVER): the connection was closed\n",
+              "(KEL_SERVER) went away (the connection was closed); calls fail until it is "
+              "back\n",
               f"{tamper}: standard error:\n{run.stderr.decode()}")
     log = share.stop()
     check(log.count("left (a message that does not open under the session's key") == 4,
