@@ -49,16 +49,29 @@ start_server() {
     exit 1
   fi
 }
-start_server
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first start of Wine makes the prefix (several seconds); keep its
-# messages out of the tests' output. Wine may lose this start as it may lose
-# any (see docs/windows.md): it is tried three times. A lost first start
-# leaves the prefix half made (no C:\windows), which no later start repairs:
-# the suite's own prefix is then made anew, under a new server. A prefix
+# messages out of the tests' output. It runs under the server that Wine
+# starts by itself, and "wineserver -w" then waits until that start has
+# settled and every process of it has ended: "wineboot -i" under a
+# persistent server starts a second service control manager beside the
+# one the server's first program starts (measured: two services.exe, for
+# an existing prefix too), each with a database of its own, so a service
+# one of them creates is unknown to the other (1060). Wine may lose this
+# start as it may lose any (see docs/windows.md): it is tried three times.
+# A lost first start leaves the prefix half made (no C:\windows), which no
+# later start repairs: the suite's own prefix is then made anew. A prefix
 # that KEL_WINEPREFIX names is the caller's, and is never removed.
+wineserver -k 2>/dev/null || true
+wineserver -w
 for attempt in 1 2 3; do
-  if wineboot -i >/dev/null 2>&1 && [ -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+  booted=0
+  wineboot -i >/dev/null 2>&1 && booted=1
+  if [ "$booted" -eq 0 ]; then
+    wineserver -k 2>/dev/null || true
+  fi
+  wineserver -w
+  if [ "$booted" -eq 1 ] && [ -d "$WINEPREFIX/drive_c/windows/system32" ]; then
     break
   elif [ "$attempt" -eq 3 ]; then
     echo "run-windows-suite: wineboot -i failed three times in $WINEPREFIX" >&2
@@ -68,12 +81,15 @@ for attempt in 1 2 3; do
     continue
   fi
   echo "run-windows-suite: wineboot -i failed; making $WINEPREFIX anew" >&2
-  wineserver -k 2>/dev/null || true
-  wineserver -w
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  start_server
 done
+start_server
+# Wine's system processes (the service control manager among them) start
+# with the server's first program and keep its output open: a plain boot
+# with its output discarded starts them once, so that no test's output
+# pipe is held and CTest does not wait on them.
+wineboot >/dev/null 2>&1 || wineboot >/dev/null 2>&1 || true
 
 # The POSIX side of the runs across platforms (built already when CI's
 # Linux stage ran).

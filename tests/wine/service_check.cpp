@@ -25,6 +25,9 @@ const char *const kServiceName = "KelBoardServer";
 const DWORD kStateWaitMs = 30000;
 const DWORD kFailedStartWaitMs = 10000;
 const DWORD kPollMs = 50;
+// A new prefix's service database stays locked while its first start
+// brings up Wine's own services: seconds, longer under load.
+const DWORD kDatabaseLockWaitMs = 60000;
 
 bool fail(const std::string &why) {
     printf("FAIL: %s\n", why.c_str());
@@ -97,7 +100,10 @@ SC_HANDLE installAndStart(const std::string &server, const std::string &options,
         CloseServiceHandle(manager);
     }
     if (service == nullptr) {
-        fail("the installed service cannot be opened: " + std::to_string(error));
+        // 1060 right after a successful install: another service control
+        // manager, with a database of its own, answered (see
+        // run-windows-suite.sh on Wine's first start).
+        fail("the service installed a moment ago cannot be opened: " + std::to_string(error));
         return nullptr;
     }
     // The service gets the start's arguments after its name.
@@ -105,8 +111,11 @@ SC_HANDLE installAndStart(const std::string &server, const std::string &options,
     for (DWORD waited = 0; !StartServiceA(service, startArgument != nullptr ? 1 : 0,
                                           startArgument != nullptr ? startArguments : nullptr);
          waited += kPollMs) {
-        if (GetLastError() != ERROR_SERVICE_DATABASE_LOCKED || waited >= kStateWaitMs) {
-            fail("StartService failed: " + std::to_string(GetLastError()));
+        const DWORD error = GetLastError();
+        if (error != ERROR_SERVICE_DATABASE_LOCKED || waited >= kDatabaseLockWaitMs) {
+            fail("StartService failed: " + std::to_string(error) +
+                 (error == ERROR_SERVICE_DATABASE_LOCKED ? " (the service database stayed locked)"
+                                                         : ""));
             CloseServiceHandle(service);
             return nullptr;
         }
@@ -122,7 +131,9 @@ bool removeService(const std::string &server, SC_HANDLE service) {
            fail("--remove-service ended with status " + std::to_string(status));
 }
 
-// What an aborted earlier run left registered.
+// What an aborted earlier run or a failed case left registered: the
+// service starts with the system, so one left behind would start with
+// every later start of the prefix.
 void removeLeftOver() {
     const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     const SC_HANDLE service =
@@ -256,8 +267,10 @@ int main(int argc, char **argv) {
         {"", "--no-such-option", 1, "kel_server: the service's options are not understood"},
     };
     bool held = servesAndStops(server, folder);
+    removeLeftOver();
     for (const FailedStart &start : failedStarts) {
         held = stopsWithItsCode(server, folder, start) && held;
+        removeLeftOver();
     }
     printf(held ? "service check passed\n" : "service check failed\n");
     return held ? 0 : 1;
