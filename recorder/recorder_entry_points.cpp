@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: MIT
 // The recorder's C entry points: each describes the call, forwards it to
 // the board library unchanged and writes what happened. The caller gets
-// exactly the library's result and writes; nothing thrown while recording
-// crosses into the calling program.
+// exactly the library's result and writes (a counted list the library only
+// writes is handed to it cleared: what it leaves unwritten reads as zero,
+// as the replay gives it back); nothing thrown while recording crosses into
+// the calling program.
 #include "call_shapes.h"
 #include "kel_entry_points.h"
 #include "recording_session.h"
@@ -22,6 +24,7 @@ int32_t recordCall(const rec::EntryShape &shape, std::initializer_list<rec::Argu
     bool described = false;
     try {
         call = rec::describeCall(shape, arguments, sessionBook());
+        rec::clearCountedLists(&call);
         described = true;
     } catch (...) {
     }

@@ -211,6 +211,16 @@ void noteWrites(Call *live) {
     }
 }
 
+void clearCountedLists(Call *live) {
+    const EntryShape *shape = findEntryShape(live->entry);
+    for (size_t i = 0; shape != nullptr && i < live->arguments.size(); ++i) {
+        Value &value = live->arguments[i];
+        if (value.kind == ValueKind::outOnly && shape->arguments.begin()[i].filledBy >= 0) {
+            memset(value.address, 0, value.size);
+        }
+    }
+}
+
 bool sameCall(const Call &live, const Call &recorded) {
     const EntryShape *shape = findEntryShape(live.entry);
     if (shape == nullptr || live.entry != recorded.entry ||

@@ -87,6 +87,12 @@ Call describeCall(const EntryShape &shape, std::initializer_list<Argument> argum
 // call's status.
 void noteWrites(Call *live);
 
+// Before a live call: clears each list the library only writes and counts
+// through another argument, so that what noteWrites keeps of it (as many
+// entries as the count says, whatever the call's status) is what the
+// library wrote or zero, never the caller's stale memory.
+void clearCountedLists(Call *live);
+
 // True when a live call is the recorded one: the same entry point, numbers,
 // texts, buffer sizes and the bytes before the call of each buffer the
 // library reads; pointers compare only as null or not.
