@@ -74,6 +74,14 @@ std::string SensorReader::take(uint32_t lid) {
         call(rec::shapes::close, {device});
         return which + ": no " + kSysmonService + " (KEL_capture = " + statusText(sysmon) + ")";
     }
+    // A library that grants more than a spy's place would keep programs
+    // out for the sake of a reading: such a board is not read.
+    if (mode != KEL_MODE_SPY) {
+        call(rec::shapes::release, {sysmon, 0u});
+        call(rec::shapes::close, {device});
+        return which + ": " + kSysmonService + " was granted in mode " + std::to_string(mode) +
+               ", not as a spy";
+    }
     Board board;
     board.sysmon = sysmon;
     board.readings.lid = lid;
