@@ -102,5 +102,8 @@ void MetricsWriter::stop() {
     if (thread_.joinable()) {
         thread_.join();
     }
-    reader_.stop();
+    const std::string stopped = reader_.stop();
+    if (!stopped.empty()) {
+        logLine("the metrics' sensor reader gave back what it held (" + stopped + ")");
+    }
 }

@@ -108,13 +108,15 @@ std::vector<BoardReadings> SensorReader::read() {
     return readings;
 }
 
-void SensorReader::stop() {
+std::string SensorReader::stop() {
+    std::string stopped;
     if (started_) {
         // The shutdown gives back the spy captures and devices with it, or,
         // while a program still uses the library, the broker releases them.
-        call(rec::shapes::cleanup, {});
+        stopped = "KEL_cleanup = " + statusText(call(rec::shapes::cleanup, {}));
         started_ = false;
         boards_.clear();
     }
     broker_->depart(client_);
+    return stopped;
 }

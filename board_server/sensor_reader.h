@@ -38,8 +38,9 @@ public:
     std::vector<BoardReadings> read();
 
     // Releases, closes and shuts the library down as a last client would
-    // (the broker keeps it started while a program still uses it).
-    void stop();
+    // (the broker keeps it started while a program still uses it). Returns
+    // the shutdown's status for the log ("" when it held no start).
+    std::string stop();
 
 private:
     struct Board {
