@@ -3,23 +3,31 @@
 // The board server on loopback: one control call through it (median and
 // 99th percentile), without a token and with one (every message sealed),
 // beside a raw socket round trip of the same sizes, the floor no server can
-// go under; and calls per second with 1, 8 and 50 clients at once. The server runs in this process
-// (LocalServer) and serves the simulated library linked in.
+// go under; calls per second with 1, 8 and 50 clients at once; and the
+// control call again while the server renews its metrics file every second
+// (its own SYSMON0 reading under the broker's lock beside the client's).
+// The server runs in this process (LocalServer) and serves the simulated
+// library linked in.
 #include <benchmark/benchmark.h>
 
 #include <string.h>
 
+#include <stdio.h>
+
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "call_shapes.h"
+#include "filesystem.h"
 #include "kel_entry_points.h"
 #include "kel_sysmon.h"
 #include "local_server.h"
 #include "messages.h"
+#include "metrics_writer.h"
 #include "server_connection.h"
 
 namespace {
@@ -114,6 +122,27 @@ void controlCallThroughServer(benchmark::State &state) {
     reportLatencies(state, &microseconds);
 }
 
+// The same with the metrics renewed every second, as --metrics-interval 1.
+void controlCallWithMetrics(benchmark::State &state) {
+    // Named by the process, so that two runs at once keep to their own.
+    const std::string path =
+        (std::filesystem::temp_directory_path() /
+         ("kel-bench-metrics-" + std::to_string(platProcessNumber()) + ".prom"))
+            .string();
+    std::string untaken;
+    std::string problem;
+    {
+        MetricsWriter metrics(theServer().broker(), path);
+        if (!metrics.begin(&untaken, &problem) || !untaken.empty()) {
+            state.SkipWithError((problem + untaken).c_str());
+            return;
+        }
+        metrics.renewEvery(std::chrono::seconds(1));
+        controlCallThroughServer(state);
+    }
+    remove(path.c_str());
+}
+
 // An echo of fixed sizes: each request of the call's size answered with the
 // result's size, nothing else done.
 void rawRoundTrip(benchmark::State &state) {
@@ -182,11 +211,18 @@ void callsFromManyClients(benchmark::State &state) {
 } // namespace
 
 BENCHMARK(rawRoundTrip)->Unit(benchmark::kMicrosecond);
+// Long enough for several metrics passes in the run with them.
 BENCHMARK(controlCallThroughServer)
     ->ArgName("token")
     ->Arg(0)
     ->Arg(1)
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(5.0);
+BENCHMARK(controlCallWithMetrics)
+    ->ArgName("token")
+    ->Arg(0)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(5.0);
 BENCHMARK(callsFromManyClients)->Threads(1)->Threads(8)->Threads(50)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -13,6 +13,7 @@
 #include "messages.h"
 #include "recording_text.h"
 #include "remote_status.h"
+#include "server_counters.h"
 #include "server_log.h"
 
 namespace {
@@ -92,6 +93,9 @@ BrokerSnapshot BoardBroker::snapshot() const {
     BrokerSnapshot taken;
     taken.libraryStarted = started_;
     for (const auto &entry : clients_) {
+        if (entry.second.identity.internal) {
+            continue;
+        }
         ClientState state;
         state.number = entry.first;
         state.identity = entry.second.identity;
@@ -161,6 +165,19 @@ bool BoardBroker::excluded_unlocked(unsigned client, const Capture &wanted) cons
 void BoardBroker::callLibrary_unlocked(rec::Call *call) { callLibrary(real_, call); }
 
 void BoardBroker::serve(unsigned client, rec::Call *call, const std::function<bool()> &gone) {
+    serveInTurn(client, call, gone);
+    if (call->entryIndex >= 0 && call->entryIndex < kKelEntryPointCount && !internal(client)) {
+        serverCounters().countCall(static_cast<KelEntryPoint>(call->entryIndex), call->result);
+    }
+}
+
+bool BoardBroker::internal(unsigned client) const {
+    MutexLock lock(&mutex_);
+    const auto found = clients_.find(client);
+    return found != clients_.end() && found->second.identity.internal;
+}
+
+void BoardBroker::serveInTurn(unsigned client, rec::Call *call, const std::function<bool()> &gone) {
     static_assert(inEntryOrder(kRoles), "one role per entry point, in the table's order");
     // The handlers take every argument of the call's entry point as given.
     const rec::EntryShape *shape =

@@ -33,9 +33,10 @@ public:
     unsigned arrive(const ClientIdentity &identity = ClientIdentity()) EXCLUDES(mutex_);
 
     // Serves one call of the client, answering it or forwarding it to the
-    // library; sets its result and what it wrote. A capture's wait ends
-    // early when `gone` says the client went away; `gone` is asked without
-    // the lock.
+    // library; sets its result and what it wrote, and counts it
+    // (server_counters.h) unless the client is internal. A capture's wait
+    // ends early when `gone` says the client went away; `gone` is asked
+    // without the lock.
     void serve(unsigned client, rec::Call *call, const std::function<bool()> &gone)
         EXCLUDES(mutex_);
 
@@ -83,6 +84,9 @@ private:
     // Indexed by the entry point.
     static const EntryRole kRoles[kKelEntryPointCount];
 
+    void serveInTurn(unsigned client, rec::Call *call, const std::function<bool()> &gone)
+        EXCLUDES(mutex_);
+    bool internal(unsigned client) const EXCLUDES(mutex_);
     Served serve_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
     Served forward_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);
     Served init_unlocked(unsigned client, rec::Call *call) REQUIRES(mutex_);

@@ -15,10 +15,13 @@
 using WallClock = std::chrono::system_clock;
 
 // Who a client is: the name its remote library gave ("demo_sgen[4711]")
-// and the address it connected from.
+// and the address it connected from. The server's own sensor reader is an
+// internal client: served as any other, but left out of every snapshot and
+// of the call counters, since no program is behind it.
 struct ClientIdentity {
     std::string name;
     std::string address;
+    bool internal = false;
 };
 
 struct HeldService {
@@ -46,7 +49,7 @@ struct ClientState {
 
 struct BrokerSnapshot {
     bool libraryStarted = false;
-    std::vector<ClientState> clients; // by number
+    std::vector<ClientState> clients; // by number; internal clients left out
 };
 
 #endif

@@ -15,6 +15,7 @@
 #include "messages.h"
 #include "refusal_tally.h"
 #include "remote_status.h"
+#include "server_counters.h"
 #include "server_log.h"
 
 namespace {
@@ -30,12 +31,20 @@ struct Session {
     std::thread thread;
     std::atomic<bool> welcomed{false};
     std::atomic<bool> finished{false};
-    bool dropped = false; // by the loop, to make room; its thread ends soon
+    // By the loop, to make room; its thread ends soon, and reads it to
+    // tell a drop from a connection that never greeted.
+    std::atomic<bool> dropped{false};
 };
 
 using Sessions = std::list<std::unique_ptr<Session>>; // oldest first
 
 bool waitsForWelcome(const Session &session) { return !session.welcomed && !session.dropped; }
+
+// Why a new connection is refused: the log's words and the metrics' label.
+struct Limit {
+    std::string words; // empty: not refused
+    RefusalReason reason = RefusalReason::clientLimit;
+};
 
 void refuse(PlatSocket socket, const std::string &peer, const std::string &reason) {
     std::string ignored;
@@ -47,7 +56,7 @@ void refuse(PlatSocket socket, const std::string &peer, const std::string &reaso
 
 // Why a new connection from peer is refused; empty when it is not. Only
 // welcomed clients count: the others make room (makeRoomFor).
-std::string limitReached(const Sessions &sessions, const std::string &peer) {
+Limit limitReached(const Sessions &sessions, const std::string &peer) {
     size_t welcomed = 0;
     size_t fromPeer = 0;
     for (const auto &session : sessions) {
@@ -55,13 +64,15 @@ std::string limitReached(const Sessions &sessions, const std::string &peer) {
         fromPeer += session->welcomed && session->peer == peer ? 1 : 0;
     }
     if (welcomed >= kMaxClients) {
-        return "the server serves at most " + std::to_string(kMaxClients) + " clients";
+        return {"the server serves at most " + std::to_string(kMaxClients) + " clients",
+                RefusalReason::clientLimit};
     }
     if (fromPeer >= kMaxClientsPerAddress) {
-        return "the server serves at most " + std::to_string(kMaxClientsPerAddress) +
-               " clients from one address";
+        return {"the server serves at most " + std::to_string(kMaxClientsPerAddress) +
+                    " clients from one address",
+                RefusalReason::addressLimit};
     }
-    return std::string();
+    return Limit();
 }
 
 // The oldest connection that `counts` among those of the source that has
@@ -119,6 +130,7 @@ void makeRoomFor(const Sessions &sessions, const std::string &source) {
     if (victim != nullptr && !victim->welcomed) {
         victim->dropped = true;
         platShutdownSocket(victim->socket); // its thread sees the end and finishes
+        serverCounters().countRefusal(RefusalReason::flood);
         logRefusal(victim->peer, "dropped before its welcome to make room for a new connection");
     }
 }
@@ -136,6 +148,16 @@ void joinFinished(Sessions *sessions) {
     }
 }
 
+// A greeting that failed, counted by why; a dropped connection was
+// counted when it was dropped.
+void countGreeting(Greeting greeting, const Session &session) {
+    if (greeting == Greeting::authenticationFailed) {
+        serverCounters().countRefusal(RefusalReason::authentication);
+    } else if (greeting == Greeting::refused && !session.dropped) {
+        serverCounters().countRefusal(RefusalReason::protocol);
+    }
+}
+
 } // namespace
 
 void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSettings &settings,
@@ -149,9 +171,10 @@ void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSett
             continue;
         }
         const std::string peer = platPeerAddress(socket);
-        const std::string limit = limitReached(sessions, peer);
-        if (!limit.empty()) {
-            refuse(socket, peer, limit);
+        const Limit limit = limitReached(sessions, peer);
+        if (!limit.words.empty()) {
+            serverCounters().countRefusal(limit.reason);
+            refuse(socket, peer, limit.words);
             continue;
         }
         std::unique_ptr<Session> session(new Session);
@@ -161,7 +184,9 @@ void serveConnections(PlatSocket listener, BoardBroker *broker, const ServerSett
         started->source = connectionSource(peer);
         makeRoomFor(sessions, started->source);
         started->thread = platStartBackgroundThread([started, broker, &settings] {
-            serveClient(started->socket, started->peer, broker, settings, &started->welcomed);
+            countGreeting(
+                serveClient(started->socket, started->peer, broker, settings, &started->welcomed),
+                *started);
             started->finished = true;
         });
         sessions.push_back(std::move(session));

@@ -14,6 +14,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@
 #include "journal_stream.h"
 #include "log_clock.h"
 #include "messages.h"
+#include "metrics_writer.h"
 #include "project_version.h"
 #include "protocol.h"
 #include "real_library.h"
@@ -154,17 +157,39 @@ int serve(const ServerOptions &options, FILE *log, bool timedLog, void (*running
                                                 ", which other hosts can reach, needs --token-file "
                                                 "(or listen on 127.0.0.1 and use an SSH tunnel)");
     }
+    BoardBroker broker(real);
+    // The metrics file is written once before the server listens, so that
+    // one it cannot write is refused at start like the other options.
+    std::unique_ptr<MetricsWriter> metrics;
+    std::string untaken;
+    if (!options.metricsFile.empty()) {
+        metrics.reset(new MetricsWriter(&broker, options.metricsFile));
+        if (!metrics->begin(&untaken, &problem)) {
+            metrics.reset();
+            platCloseSocket(listener);
+            return refuseStart(kRefusedOptions, problem + " (--metrics-file wants a file in a "
+                                                          "folder this user may write)");
+        }
+    }
     startServerLog(log, timedLog);
     logLine("serving the board library " + settings.libraryPath);
+    if (metrics) {
+        logLine("metrics written to " + options.metricsFile + " every " +
+                std::to_string(options.metricsInterval) + " s" +
+                (untaken.empty() ? "" : ", without readings: " + untaken));
+        metrics->renewEvery(std::chrono::seconds(options.metricsInterval));
+    }
     logLine(settings.token.empty() ? "clients are not authenticated (listening on loopback)"
                                    : "clients authenticate with the token of " + options.tokenFile);
     printf("listening on %s:%u\n", address.c_str(), static_cast<unsigned>(boundPort));
     fflush(stdout);
     running();
 
-    BoardBroker broker(real);
     serveConnections(listener, &broker, settings, [] { return platStopStatus() != 0; });
     platCloseSocket(listener);
+    // After every client's give-back: the reader's shutdown is then the
+    // last client's.
+    metrics.reset();
     logLine("stopped");
     stopServerLog();
     return kStarted;

@@ -36,6 +36,9 @@ public:
     // ADDRESS:PORT; empty when it could not listen.
     const std::string &address() const { return address_; }
 
+    // For a part of the server that sits beside the clients (the metrics).
+    BoardBroker *broker() { return &broker_; }
+
 private:
     BoardBroker broker_;
     ServerSettings settings_;

@@ -3,6 +3,7 @@
 #include "server_options.h"
 
 #include <stddef.h>
+#include <stdlib.h>
 
 namespace {
 
@@ -10,9 +11,14 @@ struct OptionRow {
     const char *name;
     const char *placeholder; // nullptr: the option takes no value
     const char *help;
-    std::string ServerOptions::*text; // where a value goes
-    bool ServerOptions::*flag;        // or which flag the option sets
+    std::string ServerOptions::*text;           // where a value goes
+    bool ServerOptions::*flag;                  // or which flag the option sets
+    unsigned ServerOptions::*seconds = nullptr; // or where a number of seconds goes
 };
+
+// A day: longer than any collector waits, and far from overflowing a
+// steady clock's duration.
+const unsigned long kMostSeconds = 86400;
 
 const OptionRow kOptions[] = {
     {"--library", "PATH", "the board library to serve (default: the one beside kel_server)",
@@ -26,6 +32,12 @@ const OptionRow kOptions[] = {
      &ServerOptions::tokenFile, nullptr},
     {"--log-file", "FILE", "append the log to FILE instead of standard error",
      &ServerOptions::logFile, nullptr},
+    {"--metrics-file", "FILE",
+     "read the boards' sensors and write them, with the server's state, to FILE for a "
+     "textfile collector",
+     &ServerOptions::metricsFile, nullptr},
+    {"--metrics-interval", "SECONDS", "renew the metrics file every SECONDS (default 15)", nullptr,
+     nullptr, &ServerOptions::metricsInterval},
     {"--install-service", nullptr,
      "Windows: register this program, with the other options given, as the service "
      "KelBoardServer",
@@ -43,6 +55,20 @@ const OptionRow *rowNamed(const std::string &name) {
         }
     }
     return nullptr;
+}
+
+// A whole number of seconds from 1 to kMostSeconds, in decimal digits only.
+bool readSeconds(const std::string &text, unsigned *seconds) {
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long value = strtoul(text.c_str(), nullptr, 10);
+    if (value < 1 || value > kMostSeconds) {
+        return false;
+    }
+    *seconds = static_cast<unsigned>(value);
+    return true;
 }
 
 std::string synopsis(const OptionRow &row) {
@@ -67,7 +93,14 @@ bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions
             *problem = std::string(row->name) + " wants a value (" + row->placeholder + ")";
             return false;
         }
-        options->*row->text = arguments[++i];
+        const std::string &value = arguments[++i];
+        if (row->seconds == nullptr) {
+            options->*row->text = value;
+        } else if (!readSeconds(value, &(options->*row->seconds))) {
+            *problem = std::string(row->name) + " wants a whole number of seconds from 1 to " +
+                       std::to_string(kMostSeconds) + ", not '" + value + "'";
+            return false;
+        }
     }
     if (options->installService && options->removeService) {
         *problem = "--install-service and --remove-service exclude each other";

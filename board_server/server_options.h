@@ -17,6 +17,8 @@ struct ServerOptions {
     std::string record;
     std::string tokenFile;
     std::string logFile;
+    std::string metricsFile;       // empty: no metrics
+    unsigned metricsInterval = 15; // seconds
     bool installService = false;
     bool removeService = false;
     bool help = false;

@@ -384,7 +384,7 @@ def server_refusals(binaries, root):
     """kel_server refuses at start to listen where other hosts reach it
     without a token, a token file that is missing, empty, too short, open to
     others or a FIFO (at once, without waiting for a writer), and a
-    recordings' folder it cannot write: one line on standard error, status
+    recordings' folder or metrics file it cannot write: one line on standard error, status
     1. --help and --version answer on standard output. A program whose
     KEL_TOKEN_FILE names a FIFO or standard input ends promptly with its
     line."""
@@ -397,6 +397,8 @@ def server_refusals(binaries, root):
         # it resolves to: here nothing.
         (["--listen", "127.0.0.1.example.invalid:0"], "cannot resolve the address", b""),
         (["--record", os.path.join(root, "no-such-folder")], "cannot write recordings in", b""),
+        (["--metrics-file", os.path.join(root, "no-such-folder", "kel_board.prom")],
+         "cannot write the metrics file", b""),
         (["--token-file", os.path.join(root, "no-such-token")], "cannot read the token file", b""),
         (["--token-file", token_file(root, "empty", " \n")], "holds no token", b""),
         (["--listen", "0.0.0.0:0", "--token-file", token_file(root, "shared", "x\n", 0o644)],

@@ -4,14 +4,9 @@
 """The board's temperature through the lab's real monitoring chain: Debian's
 prometheus-node-exporter serving a scratch folder with its textfile
 collector alone, Debian's prometheus scraping it every second, and the
-temperature read back from Prometheus' HTTP API.
-
-  --server KEL_SERVER   the file comes from kel_server --metrics-file
-                        DIR/kel_board.prom --metrics-interval 1, serving the
-                        simulated library (skipped, 77, while kel_server
-                        has no --metrics-file);
-  --writer WRITER       the file comes from write_sample_metrics, for the
-                        chain alone.
+temperature read back from Prometheus' HTTP API. The file comes from
+kel_server --metrics-file DIR/kel_board.prom --metrics-interval 1, serving
+the simulated library.
 
 Both processes listen on free loopback ports and keep everything in a
 scratch folder; exits 77 where the packages are not installed.
@@ -33,7 +28,6 @@ PROMETHEUS = "prometheus"
 # Generous: the answer comes within seconds, and only a broken chain waits
 # this long.
 DEADLINE_SECONDS = 90
-SAMPLE_TEMPERATURE = "37.25"
 
 
 def free_port():
@@ -56,12 +50,6 @@ def query(port, expression):
         port, urllib.parse.urlencode({"query": expression}))
     with urllib.request.urlopen(url, timeout=5) as answer:
         return json.load(answer)["data"]["result"]
-
-
-def server_has_metrics(server):
-    run = subprocess.run([server, "--help"], stdin=subprocess.DEVNULL, capture_output=True,
-                         timeout=30)
-    return b"--metrics-file" in run.stdout + run.stderr
 
 
 class Chain:
@@ -136,12 +124,9 @@ def run_chain(options, folder):
     chain = Chain(folder)
     metrics = os.path.join(chain.textfiles, "kel_board.prom")
     try:
-        if options.writer:
-            subprocess.run([options.writer, metrics, SAMPLE_TEMPERATURE], check=True, timeout=30)
-        else:
-            shutil.copy(options.board_config, os.path.join(folder, "kel.ini"))
-            chain.start([options.server, "--listen", "127.0.0.1:0", "--metrics-file", metrics,
-                         "--metrics-interval", "1"], "kel_server.log")
+        shutil.copy(options.board_config, os.path.join(folder, "kel.ini"))
+        chain.start([options.server, "--listen", "127.0.0.1:0", "--metrics-file", metrics,
+                     "--metrics-interval", "1"], "kel_server.log")
         chain.start_monitoring()
         result = chain.wait_for("kel_board_temperature_celsius")
         if result is None:
@@ -151,8 +136,7 @@ def run_chain(options, folder):
         written = temperature_in(metrics)
         print("Prometheus answers kel_board_temperature_celsius%s = %s"
               % (json.dumps(result[0]["metric"], sort_keys=True), answer))
-        if (options.writer and answer != SAMPLE_TEMPERATURE) or written is None or \
-                float(answer) != float(written):
+        if written is None or float(answer) != float(written):
             print("FAIL: Prometheus answers %s; the file holds %s" % (answer, written))
             return 1
         mtime = chain.wait_for('node_textfile_mtime_seconds{file=~".*kel_board.prom"}')
@@ -166,18 +150,14 @@ def run_chain(options, folder):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    source = parser.add_mutually_exclusive_group(required=True)
-    source.add_argument("--server", help="kel_server, with the simulated library beside it")
-    source.add_argument("--writer", help="write_sample_metrics")
-    parser.add_argument("--board-config", help="the simulated library's kel.ini, with --server")
+    parser.add_argument("--server", required=True,
+                        help="kel_server, with the simulated library beside it")
+    parser.add_argument("--board-config", required=True, help="the simulated library's kel.ini")
     options = parser.parse_args()
     for program in (EXPORTER, PROMETHEUS):
         if shutil.which(program) is None:
             print("skipped: %s is not installed (.ci/install-missing linux)" % program)
             return 77
-    if options.server and not server_has_metrics(options.server):
-        print("skipped: kel_server takes no --metrics-file yet (its --help names none)")
-        return 77
     with tempfile.TemporaryDirectory(prefix="kel-chain-") as folder:
         return run_chain(options, folder)
 

@@ -3,8 +3,10 @@
 # SPDX-License-Identifier: MIT
 """promtool's judgement of what the lab's Prometheus reads from us.
 
-  --case metrics  a metrics file written by our code passes `promtool check
-                  metrics` with nothing reported (names, units, HELP, TYPE);
+  --case metrics  the metrics file kel_server writes (serving the simulated
+                  library) and the sample writer's (a board name that needs
+                  escaping) pass `promtool check metrics` with nothing
+                  reported (names, units, HELP, TYPE);
   --case rules    the shipped alert rules pass `promtool check rules`, and
                   their tests (each alert fires and stays quiet) pass
                   `promtool test rules`.
@@ -12,7 +14,9 @@
 Exits 77 (skipped) where promtool is not installed (Debian's prometheus).
 """
 import argparse
+import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -26,17 +30,38 @@ def promtool(arguments, stdin=None):
     return result.returncode, result.stdout.decode("utf-8", "replace")
 
 
-def check_metrics(writer):
+def server_file(server, board_config, folder):
+    """The file kel_server wrote at its start, before it listens."""
+    path = os.path.join(folder, "server.prom")
+    shutil.copy(board_config, os.path.join(folder, "kel.ini"))
+    process = subprocess.Popen([server, "--listen", "127.0.0.1:0", "--metrics-file", path],
+                               cwd=folder, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    try:
+        process.stdout.readline()  # "listening on ...": the file is written
+    finally:
+        process.send_signal(signal.SIGTERM)
+        process.communicate(timeout=TIMEOUT_SECONDS)
+    return path
+
+
+def check_metrics(writer, server, board_config):
+    failed = 0
     with tempfile.TemporaryDirectory(prefix="kel-promtool-") as folder:
-        path = folder + "/kel_board.prom"
-        subprocess.run([writer, path], check=True, timeout=TIMEOUT_SECONDS)
-        with open(path, "rb") as metrics:
-            status, report = promtool(["check", "metrics"], stdin=metrics)
-    if status != 0 or report.strip():
-        print("FAIL: promtool check metrics (status %d):\n%s" % (status, report))
-        return 1
-    print("ok: promtool check metrics reports nothing")
-    return 0
+        sample = os.path.join(folder, "sample.prom")
+        subprocess.run([writer, sample], check=True, timeout=TIMEOUT_SECONDS)
+        for path in (server_file(server, board_config, folder), sample):
+            with open(path, "rb") as metrics:
+                text = metrics.read()
+                metrics.seek(0)
+                status, report = promtool(["check", "metrics"], stdin=metrics)
+            if status != 0 or report.strip() or b"kel_board_temperature_celsius{" not in text:
+                print("FAIL: promtool check metrics on %s (status %d):\n%s\n%s"
+                      % (os.path.basename(path), status, report, text.decode("utf-8", "replace")))
+                failed = 1
+            else:
+                print("ok: promtool check metrics reports nothing on %s" % os.path.basename(path))
+    return failed
 
 
 def check_rules(rules, rule_tests):
@@ -54,6 +79,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--case", choices=("metrics", "rules"), required=True)
     parser.add_argument("--writer", help="write_sample_metrics, for --case metrics")
+    parser.add_argument("--server", help="kel_server, for --case metrics")
+    parser.add_argument("--board-config", help="the simulated library's kel.ini, with --server")
     parser.add_argument("--rules", help="the alert rules file")
     parser.add_argument("--rule-tests", help="their promtool test file")
     options = parser.parse_args()
@@ -61,7 +88,7 @@ def main():
         print("skipped: promtool is not installed (.ci/install-missing linux)")
         return 77
     if options.case == "metrics":
-        return check_metrics(options.writer)
+        return check_metrics(options.writer, options.server, options.board_config)
     return check_rules(options.rules, options.rule_tests)
 
 

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// Writes a metrics file as the board server does, from a fixed snapshot,
-// for the checks that need a file before a server writes one: promtool's
-// lint and the monitoring chain.
+// Writes a metrics file as the board server does, from a fixed snapshot
+// whose board name needs escaping (a quote, a backslash, a byte that is not
+// UTF-8), which no simulated board gives the server: for promtool's lint.
 //   write_sample_metrics FILE [TEMPERATURE]
 #include <errno.h>
 #include <stdio.h>

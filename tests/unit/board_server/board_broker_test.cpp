@@ -18,7 +18,10 @@
 #include "call_shapes.h"
 #include "kel_entry_points.h"
 #include "local_server.h"
+#include "metrics_writer.h"
 #include "remote_status.h"
+#include "sensor_reader.h"
+#include "server_counters.h"
 
 namespace {
 
@@ -246,6 +249,41 @@ TEST_F(BrokerTest, AConfigurationNameOutsideTheServersFolderIsRefusedUnread) {
         EXPECT_EQ(count, -1) << name << ": the library was reached";
     }
     EXPECT_GT(prober.startAndOpen(), 0);
+}
+
+// The metrics' own reader: the program's start is answered from the
+// reader's, its exclusive capture is not kept out by the reader's spy, the
+// reader is in no client count nor call counter, and it shuts the library
+// down only as the last to use it.
+TEST_F(BrokerTest, TheServersSensorReaderKeepsNoProgramOutAndSharesItsStart) {
+    SensorReader reader(&broker_);
+    ASSERT_EQ(reader.start(), "");
+    Client &program = client();
+    const int32_t device = program.startAndOpen();
+    ASSERT_GT(device, 0);
+    uint32_t granted = 0;
+    ASSERT_GT(program.capture(device, KEL_MODE_EXCLUSIVE, "SYSMON0", 0, &granted), 0);
+    EXPECT_EQ(granted, KEL_MODE_EXCLUSIVE);
+
+    ServerState before;
+    serverCounters().addTo(&before);
+    std::vector<BoardReadings> boards = reader.read();
+    ASSERT_EQ(boards.size(), 1u);
+    EXPECT_TRUE(boards[0].temperatureCelsius.has_value());
+    EXPECT_EQ(boards[0].readFailures, 0u);
+    ServerState state = serverStateOf(broker_.snapshot(), {});
+    EXPECT_EQ(state.clients, 1u);
+    EXPECT_EQ(state.captures.at("SYSMON0"), (std::array<uint32_t, CAPTURE_MODE_COUNT>{1, 0, 0}));
+    EXPECT_EQ(state.calls["KEL_ctrl"], before.calls["KEL_ctrl"]);
+    EXPECT_EQ(state.callFailures["KEL_capture"], before.callFailures["KEL_capture"]);
+
+    // The program's shutdown leaves the library to the reader.
+    EXPECT_EQ(program.call(rec::shapes::cleanup, {}), 0);
+    EXPECT_TRUE(broker_.snapshot().libraryStarted);
+    boards = reader.read();
+    EXPECT_TRUE(boards[0].temperatureCelsius.has_value());
+    reader.stop();
+    EXPECT_FALSE(broker_.snapshot().libraryStarted);
 }
 
 } // namespace
