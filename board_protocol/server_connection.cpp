@@ -23,7 +23,7 @@ bool ServerConnection::fail(int32_t status, const std::string &reason, int32_t *
 
 bool ServerConnection::open(const std::string &server, const std::string &clientName,
                             const std::string &token, int timeoutMs, int32_t *status,
-                            std::string *problem) {
+                            std::string *problem, uint16_t helloFlags) {
     std::string address;
     uint16_t port = 0;
     if (!platSplitAddress(server, &address, &port)) {
@@ -42,7 +42,7 @@ bool ServerConnection::open(const std::string &server, const std::string &client
         return fail(kServerUnreachable, "cannot connect: " + reason, status, problem);
     }
     frames_.reset(new FrameSource(socket_));
-    const Bytes hello = helloFrame(clientName, challenge);
+    const Bytes hello = helloFrame(clientName, challenge, helloFlags);
     if (!platSendAll(socket_, hello.data(), hello.size(), timeoutMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
@@ -127,6 +127,24 @@ bool ServerConnection::carry(rec::Call *call, rec::HandleBook *book, int waitMs,
         }
     }
     book->follow(*call);
+    return true;
+}
+
+bool ServerConnection::receive(MessageKind kind, int timeoutMs, Bytes *body, int32_t *status,
+                               std::string *problem) {
+    std::string reason;
+    Frame frame;
+    if (frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    Refusal refusal;
+    if (frame.kind == MessageKind::refused && readRefusal(frame.body, &refusal, &reason)) {
+        return fail(refusal.status, refusal.text, status, problem);
+    }
+    if (frame.kind != kind) {
+        return fail(kServerUnreachable, "an answer out of place", status, problem);
+    }
+    *body = std::move(frame.body);
     return true;
 }
 

@@ -15,10 +15,12 @@
 using WallClock = std::chrono::system_clock;
 
 // Who a client is: the name its remote library gave ("demo_sgen[4711]")
-// and the address it connected from.
+// and the address it connected from. `internal`: the server's own reader,
+// which the status query does not list.
 struct ClientIdentity {
     std::string name;
     std::string address;
+    bool internal = false;
 };
 
 struct HeldService {

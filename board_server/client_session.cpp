@@ -7,16 +7,20 @@
 #include <thread>
 
 #include "authentication.h"
+#include "books_text.h"
 #include "frame_source.h"
 #include "greeting_progress.h"
 #include "guess_throttle.h"
 #include "handle_book.h"
+#include "kel_entry_points.h"
+#include "kel_status.h"
 #include "messages.h"
 #include "recording_text.h"
 #include "refusal_tally.h"
 #include "remote_status.h"
 #include "server_log.h"
 #include "session_recording.h"
+#include "status_message.h"
 
 namespace {
 
@@ -88,6 +92,33 @@ Greeting greet(PlatSocket socket, proto::FrameSource *frames, const std::string 
     return send(socket, proto::welcomeFrame(), problem) ? Greeting::welcomed : Greeting::refused;
 }
 
+// A status query is answered from the broker's books and goes: it never
+// arrives as a client.
+void answerStatusQuery(PlatSocket socket, const BoardBroker &broker,
+                       const ServerSettings &settings) {
+    ServerStatus status;
+    status.books = broker.snapshot();
+    status.now = WallClock::now();
+    status.started = settings.started;
+    status.library = settings.libraryPath;
+    std::string ignored;
+    send(socket, proto::frameOf(proto::MessageKind::status, statusBody(status)), &ignored);
+}
+
+// How a session ended, in an operator's words.
+std::string departureText(bool cleanedUp, bool silent, bool letGo, const std::string &problem) {
+    if (silent) {
+        return "was let go: no word for " + std::to_string(proto::kSilenceLimitMs / 1000) + " s";
+    }
+    if (letGo) {
+        return "was let go: " + problem;
+    }
+    if (cleanedUp) {
+        return "left after KEL_cleanup";
+    }
+    return "left: its connection dropped (" + problem + ")";
+}
+
 } // namespace
 
 Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *broker,
@@ -96,21 +127,31 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
     proto::Hello hello;
     std::string problem;
     const Greeting greeting = greet(socket, &frames, settings.token, &hello, &problem);
+    if (greeting == Greeting::authenticationFailed) {
+        // The name is the client's own word, but helps to find the desk.
+        logRefusal(peer + " (" +
+                       rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) + ")",
+                   problem);
+        return greeting;
+    }
     if (greeting != Greeting::welcomed) {
         logRefusal(peer, problem);
         return greeting;
     }
+    if ((hello.flags & proto::kHelloStatusQuery) != 0) {
+        answerStatusQuery(socket, *broker, settings);
+        return greeting;
+    }
     *welcomed = true;
-    const unsigned client = broker->arrive();
-    const std::string who = "client " + std::to_string(client) + " (" +
-                            rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) +
-                            ", " + peer + ")";
+    const ClientIdentity identity{hello.clientName, peer};
+    const unsigned client = broker->arrive(identity);
+    const std::string who = clientLabel(client, identity);
     logLine(who + " arrived");
     std::unique_ptr<SessionRecording> recording;
     if (!settings.recordDirectory.empty()) {
         recording.reset(new SessionRecording);
-        if (recording->start(settings.recordDirectory, client, hello.clientName,
-                             settings.libraryPath, &problem)) {
+        if (recording->start(settings.recordDirectory, client, identity, settings.libraryPath,
+                             &problem)) {
             logLine(who + " recorded to " + recording->fileName());
         } else {
             logLine(who + ": " + problem);
@@ -118,11 +159,23 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
     }
     rec::HandleBook book;
     const auto gone = [socket] { return platPeerGone(socket); };
+    // What the departure's line says: whether the last call was a
+    // successful KEL_cleanup (the program ended as it should), the client
+    // went silent, or the server ended the session (it sent what no client
+    // sends, or the server ran out of memory).
+    bool cleanedUp = false;
+    bool silent = false;
+    bool letGo = false;
     try {
         for (;;) {
             proto::Frame frame;
+            const auto asked = std::chrono::steady_clock::now();
             const proto::Arrival arrival = frames.next(&frame, proto::kSilenceLimitMs, &problem);
             if (arrival != proto::Arrival::frame) {
+                silent = arrival == proto::Arrival::closed &&
+                         std::chrono::steady_clock::now() - asked >=
+                             std::chrono::milliseconds(proto::kSilenceLimitMs);
+                letGo = arrival == proto::Arrival::bad;
                 break;
             }
             if (frame.kind == proto::MessageKind::ping) {
@@ -137,9 +190,12 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
                 send(socket,
                      proto::refusedFrame(proto::kCallNotCarried, "the server refused " + problem),
                      &ignored);
+                letGo = true;
                 break;
             }
             broker->serve(client, &call, gone);
+            cleanedUp = call.entryIndex == static_cast<int>(KelEntryPoint::cleanup) &&
+                        !KEL_FAILED(call.result);
             book.follow(call);
             if (recording && !recording->write(call)) {
                 logLine(who + ": cannot write the recording '" + recording->fileName() +
@@ -151,8 +207,10 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
         }
     } catch (...) {
         problem = "the server ran out of memory";
+        letGo = true;
     }
     const std::string given = broker->depart(client);
-    logLine(who + " left (" + problem + ")" + (given.empty() ? "" : ": " + given));
+    logLine(who + " " + departureText(cleanedUp, silent, letGo, problem) +
+            (given.empty() ? "" : ": " + given));
     return Greeting::welcomed;
 }

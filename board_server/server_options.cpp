@@ -12,6 +12,8 @@ struct OptionRow {
     const char *help;
     std::string ServerOptions::*text; // where a value goes
     bool ServerOptions::*flag;        // or which flag the option sets
+    // Both: the flag, and the value when the next argument is not an option.
+    bool optionalValue = false;
 };
 
 const OptionRow kOptions[] = {
@@ -26,6 +28,10 @@ const OptionRow kOptions[] = {
      &ServerOptions::tokenFile, nullptr},
     {"--log-file", "FILE", "append the log to FILE instead of standard error",
      &ServerOptions::logFile, nullptr},
+    {"--status", "ADDRESS:PORT",
+     "print who holds the board at a running server (default 127.0.0.1:47820) and end",
+     &ServerOptions::statusServer, &ServerOptions::status, true},
+    {"--json", nullptr, "with --status: print one JSON object", nullptr, &ServerOptions::json},
     {"--install-service", nullptr,
      "Windows: register this program, with the other options given, as the service "
      "KelBoardServer",
@@ -46,7 +52,9 @@ const OptionRow *rowNamed(const std::string &name) {
 }
 
 std::string synopsis(const OptionRow &row) {
-    return row.placeholder == nullptr ? row.name : std::string(row.name) + " " + row.placeholder;
+    return row.placeholder == nullptr ? row.name
+           : row.optionalValue        ? std::string(row.name) + " [" + row.placeholder + "]"
+                                      : std::string(row.name) + " " + row.placeholder;
 }
 
 } // namespace
@@ -61,6 +69,10 @@ bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions
         }
         if (row->flag != nullptr) {
             options->*row->flag = true;
+            if (row->optionalValue && i + 1 < arguments.size() &&
+                arguments[i + 1].compare(0, 2, "--") != 0) {
+                options->*row->text = arguments[++i];
+            }
             continue;
         }
         if (i + 1 >= arguments.size()) {
@@ -68,6 +80,10 @@ bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions
             return false;
         }
         options->*row->text = arguments[++i];
+    }
+    if (options->json && !options->status) {
+        *problem = "--json goes with --status";
+        return false;
     }
     if (options->installService && options->removeService) {
         *problem = "--install-service and --remove-service exclude each other";

@@ -17,6 +17,9 @@ struct ServerOptions {
     std::string record;
     std::string tokenFile;
     std::string logFile;
+    bool status = false; // ask a running server who holds the board
+    std::string statusServer = proto::kDefaultServer;
+    bool json = false;
     bool installService = false;
     bool removeService = false;
     bool help = false;

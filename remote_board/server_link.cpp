@@ -20,13 +20,11 @@
 #include "protocol.h"
 #include "remote_status.h"
 #include "server_connection.h"
+#include "server_timeout.h"
 
 namespace remote {
 
 namespace {
-
-const int kDefaultTimeoutMs = 5000;
-const int kLongestTimeoutMs = 24 * 60 * 60 * 1000;
 
 // One connection for every thread of the program: a call holds the lock
 // for its whole exchange, as the library behind the server serves one call
@@ -37,7 +35,7 @@ struct Link {
     int32_t failure GUARDED_BY(mutex) = 0; // the status every call gives once the link failed
     std::string server GUARDED_BY(mutex);  // as KEL_SERVER gives it
     std::string named GUARDED_BY(mutex);   // how the message names it
-    int timeoutMs GUARDED_BY(mutex) = kDefaultTimeoutMs;
+    int timeoutMs GUARDED_BY(mutex) = proto::kDefaultServerTimeoutMs;
     proto::ServerConnection connection GUARDED_BY(mutex);
     rec::HandleBook book GUARDED_BY(mutex);
 };
@@ -46,29 +44,6 @@ struct Link {
 Link &theLink() {
     static Link *link = new Link;
     return *link;
-}
-
-// The deadline of each answer. A setting that is no number of milliseconds
-// in range is named once, so that a typing error is not mistaken for the
-// deadline the operator asked for.
-int timeoutSetting() {
-    std::string text;
-    if (!platEnvironmentPath("KEL_SERVER_TIMEOUT_MS", &text)) {
-        return kDefaultTimeoutMs;
-    }
-    errno = 0;
-    const long value = strtol(text.c_str(), nullptr, 10);
-    // Digits only: strtol would also take leading blanks and a sign.
-    if (text.find_first_not_of("0123456789") == std::string::npos && errno == 0 && value > 0 &&
-        value <= kLongestTimeoutMs) {
-        return static_cast<int>(value);
-    }
-    fprintf(stderr,
-            "KEL remote library: KEL_SERVER_TIMEOUT_MS='%s' is not a number of milliseconds "
-            "from 1 to %d; using %d\n",
-            text.c_str(), kLongestTimeoutMs, kDefaultTimeoutMs);
-    fflush(stderr);
-    return kDefaultTimeoutMs;
 }
 
 // The link is given up: one line says why, every later call fails at once.
@@ -97,7 +72,7 @@ void keepAlive() {
 
 int32_t connectLink(Link *link) REQUIRES(link->mutex) {
     link->tried = true;
-    link->timeoutMs = timeoutSetting();
+    link->timeoutMs = proto::serverTimeoutSetting("KEL remote library");
     if (platEnvironmentPath("KEL_SERVER", &link->server)) {
         link->named = link->server + " (KEL_SERVER)";
     } else {
@@ -188,8 +163,8 @@ int32_t forwardCall(const rec::EntryShape &shape, std::initializer_list<rec::Arg
     int waitMs = link.timeoutMs;
     if (&shape == &rec::shapes::capture) {
         const uint32_t timeout = arguments.begin()[4].number;
-        waitMs = timeout >= static_cast<uint32_t>(kLongestTimeoutMs - waitMs)
-                     ? kLongestTimeoutMs
+        waitMs = timeout >= static_cast<uint32_t>(proto::kLongestServerTimeoutMs - waitMs)
+                     ? proto::kLongestServerTimeoutMs
                      : waitMs + static_cast<int>(timeout);
     }
     return exchange(&link, shape, &call, waitMs);
