@@ -53,8 +53,12 @@ bool ServerConnection::authenticate(const std::string &token, const Bytes &clien
                                     int timeoutMs, int32_t *status, std::string *problem) {
     std::string reason;
     Frame frame;
-    if (frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
-        return fail(kServerUnreachable, reason, status, problem);
+    const Arrival first = frames_->next(&frame, timeoutMs, &reason);
+    if (first != Arrival::frame) {
+        // Its first bytes already are what no board server sends.
+        return fail(kServerUnreachable,
+                    first == Arrival::bad ? "not a board server (" + reason + ")" : reason, status,
+                    problem);
     }
     Bytes serverChallenge;
     if (frame.kind == MessageKind::challenge) {

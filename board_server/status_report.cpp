@@ -90,7 +90,7 @@ std::string statusText(const ServerStatus &status) {
         }
         for (const WaitedService &waited : client.waits) {
             text += "    waits for " + waited.service + " on board " + lidText(waited.lid) + " (" +
-                    modeName(waited.mode) + ") since " + isoTimeText(waited.since) + ", " +
+                    modeName(waited.mode) + ") since " + isoTimeText(waited.since) + ", for " +
                     durationText(secondsBetween(waited.since, status.now)) + "\n";
         }
     }
