@@ -106,15 +106,11 @@ bool ServerConnection::exchange(rec::Call *call, int waitMs, int32_t *status,
     if (!platSendAll(socket_, frame.data(), frame.size(), waitMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
-    Frame answer;
-    if (frames_->next(&answer, waitMs, &reason) != Arrival::frame) {
-        return fail(kServerUnreachable, reason, status, problem);
+    Bytes answer;
+    if (!receive(MessageKind::result, waitMs, &answer, status, problem)) {
+        return false;
     }
-    Refusal refusal;
-    if (answer.kind == MessageKind::refused && readRefusal(answer.body, &refusal, &reason)) {
-        return fail(refusal.status, refusal.text, status, problem);
-    }
-    if (answer.kind != MessageKind::result || !readResult(answer.body, call, &reason)) {
+    if (!readResult(answer, call, &reason)) {
         return fail(kServerUnreachable, "an answer out of place", status, problem);
     }
     return true;
