@@ -5,76 +5,11 @@
 #include <string.h>
 
 #include "kel_entry_points.h"
+#include "wire_bytes.h"
 
 namespace proto {
 
 namespace {
-
-// Takes little-endian numbers and byte runs from a body, refusing to read
-// past its end.
-class Reader {
-public:
-    explicit Reader(const Bytes &body) : data_(body.data()), left_(body.size()) {}
-
-    bool number(uint32_t *value) {
-        if (left_ < 4) {
-            return false;
-        }
-        *value = static_cast<uint32_t>(data_[0]) | static_cast<uint32_t>(data_[1]) << 8 |
-                 static_cast<uint32_t>(data_[2]) << 16 | static_cast<uint32_t>(data_[3]) << 24;
-        skip(4);
-        return true;
-    }
-    bool shortNumber(uint16_t *value) {
-        if (left_ < 2) {
-            return false;
-        }
-        *value = static_cast<uint16_t>(data_[0] | data_[1] << 8);
-        skip(2);
-        return true;
-    }
-    bool byte(uint8_t *value) {
-        if (left_ < 1) {
-            return false;
-        }
-        *value = data_[0];
-        skip(1);
-        return true;
-    }
-    bool run(size_t size, const uint8_t **start) {
-        if (left_ < size) {
-            return false;
-        }
-        *start = data_;
-        skip(size);
-        return true;
-    }
-    bool finished() const { return left_ == 0; }
-
-private:
-    void skip(size_t size) {
-        data_ += size;
-        left_ -= size;
-    }
-    const uint8_t *data_;
-    size_t left_;
-};
-
-void putNumber(Bytes *out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        out->push_back(static_cast<uint8_t>(value >> shift));
-    }
-}
-
-void putShort(Bytes *out, uint16_t value) {
-    out->push_back(static_cast<uint8_t>(value));
-    out->push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void putRun(Bytes *out, const void *data, size_t size) {
-    const uint8_t *bytes = static_cast<const uint8_t *>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
 
 // A frame of the kind around the body; the length is filled in at the end.
 Bytes startFrame(MessageKind kind) {
@@ -120,7 +55,7 @@ bool expectedBufferBytes(const rec::ArgumentShape &shape, const std::vector<uint
 
 // One argument as it travels: a number, or a presence byte and, when
 // present, a text (16-bit length) or a buffer (32-bit length) and its bytes.
-bool readArgument(Reader *reader, const rec::ArgumentShape &argument, rec::Value *value,
+bool readArgument(WireReader *reader, const rec::ArgumentShape &argument, rec::Value *value,
                   std::string *problem) {
     value->name = argument.name;
     if (isNumberKind(argument.kind)) {
@@ -218,7 +153,7 @@ ReadStatus readFrame(const uint8_t *data, size_t size, Frame *frame, size_t *use
     }
     const uint8_t kind = data[kFrameHeaderBytes];
     if (kind < static_cast<uint8_t>(MessageKind::hello) ||
-        kind > static_cast<uint8_t>(MessageKind::proof)) {
+        kind > static_cast<uint8_t>(MessageKind::status)) {
         *problem = "a message of unknown kind " + std::to_string(kind);
         return ReadStatus::bad;
     }
@@ -232,7 +167,7 @@ ReadStatus readFrame(const uint8_t *data, size_t size, Frame *frame, size_t *use
 }
 
 bool readHello(const Bytes &body, Hello *hello, std::string *problem) {
-    Reader reader(body);
+    WireReader reader(body);
     const uint8_t *magic = nullptr;
     uint16_t nameSize = 0;
     const uint8_t *name = nullptr;
@@ -258,7 +193,7 @@ bool readHello(const Bytes &body, Hello *hello, std::string *problem) {
 }
 
 bool readWelcome(const Bytes &body, Welcome *welcome, std::string *problem) {
-    Reader reader(body);
+    WireReader reader(body);
     const uint8_t *proof = nullptr;
     if (!reader.shortNumber(&welcome->version) || !reader.shortNumber(&welcome->flags) ||
         ((welcome->flags & kWelcomeAuthenticated) != 0 && !reader.run(kProofBytes, &proof)) ||
@@ -280,7 +215,7 @@ bool readSecretRun(const Bytes &body, size_t size, Bytes *run, std::string *prob
 }
 
 bool readRefusal(const Bytes &body, Refusal *refusal, std::string *problem) {
-    Reader reader(body);
+    WireReader reader(body);
     uint32_t status = 0;
     uint16_t textSize = 0;
     const uint8_t *text = nullptr;
@@ -295,7 +230,7 @@ bool readRefusal(const Bytes &body, Refusal *refusal, std::string *problem) {
 
 bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
               std::string *problem) {
-    Reader reader(body);
+    WireReader reader(body);
     uint8_t entryIndex = 0;
     const rec::EntryShape *shape = reader.byte(&entryIndex) ? shapeAt(entryIndex) : nullptr;
     if (shape == nullptr) {
@@ -318,7 +253,7 @@ bool readCall(const Bytes &body, const rec::HandleBook &book, rec::Call *call,
 }
 
 bool readResult(const Bytes &body, rec::Call *call, std::string *problem) {
-    Reader reader(body);
+    WireReader reader(body);
     uint32_t result = 0;
     if (!reader.number(&result)) {
         return fail(problem, "a malformed result");
@@ -345,11 +280,11 @@ bool readResult(const Bytes &body, rec::Call *call, std::string *problem) {
     return true;
 }
 
-Bytes helloFrame(const std::string &clientName, const Bytes &challenge) {
+Bytes helloFrame(const std::string &clientName, const Bytes &challenge, uint16_t flags) {
     Bytes frame = startFrame(MessageKind::hello);
     putRun(&frame, kMagic, sizeof kMagic);
     putShort(&frame, kVersion);
-    putShort(&frame, 0);
+    putShort(&frame, flags);
     const size_t nameSize =
         clientName.size() < kMaxClientNameBytes ? clientName.size() : kMaxClientNameBytes;
     putShort(&frame, static_cast<uint16_t>(nameSize));
@@ -388,6 +323,12 @@ Bytes refusedFrame(int32_t status, const std::string &text) {
 }
 
 Bytes pingFrame() { return finishFrame(startFrame(MessageKind::ping)); }
+
+Bytes frameOf(MessageKind kind, const Bytes &body) {
+    Bytes frame = startFrame(kind);
+    putRun(&frame, body.data(), body.size());
+    return finishFrame(std::move(frame));
+}
 
 bool callFrame(const rec::Call &call, Bytes *out) {
     size_t index = 0;

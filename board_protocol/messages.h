@@ -16,10 +16,9 @@
 #include "call_shapes.h"
 #include "protocol.h"
 #include "recorded_call.h"
+#include "wire_bytes.h"
 
 namespace proto {
-
-typedef std::vector<uint8_t> Bytes;
 
 enum class ReadStatus { complete, incomplete, bad };
 
@@ -77,13 +76,17 @@ bool readResult(const Bytes &body, rec::Call *call, std::string *problem);
 const rec::EntryShape *shapeAt(size_t index);
 
 // Whole frames, ready to send.
-Bytes helloFrame(const std::string &clientName, const Bytes &challenge);
+// `flags`: kHelloStatusQuery to ask for the server's status instead of
+// becoming a client.
+Bytes helloFrame(const std::string &clientName, const Bytes &challenge, uint16_t flags = 0);
 // `proof` empty: a welcome without authentication.
 Bytes welcomeFrame(const Bytes &proof = Bytes());
 Bytes challengeFrame(const Bytes &challenge);
 Bytes proofFrame(const Bytes &proof);
 Bytes refusedFrame(int32_t status, const std::string &text);
 Bytes pingFrame();
+// A frame of the kind around a body composed elsewhere (the server's status).
+Bytes frameOf(MessageKind kind, const Bytes &body);
 // Every buffer goes with the bytes in `before`; a live call's buffer the
 // library only writes (`before` empty) with those at its address. False
 // when the call cannot

@@ -31,6 +31,20 @@
 // buffer's bytes after the call (its length as sent).
 //
 // A refused frame: a status (4 bytes) and one line of text (2-byte length).
+//
+// A hello with the flag kHelloStatusQuery asks who holds the board instead
+// of becoming a client: after its welcome (authenticated as any client's)
+// the server sends one status frame and closes the connection; the query
+// is never one of the clients it reports. A status frame: the server's
+// time now and its start (8 bytes each, milliseconds since 1970-01-01
+// UTC), the served library (a text of 2-byte length), whether the library
+// is started (1 byte), the number of clients (2 bytes) and for each: its
+// number (4 bytes), name and address (texts), when it connected (8 bytes),
+// the number of services it holds (2 bytes) and for each its name (text),
+// board LID, mode as granted, handle (4 bytes each) and since when (8
+// bytes), then the number of captures it waits for (2 bytes) and for each
+// its service (text), LID and mode as asked (4 bytes each) and since when
+// (8 bytes).
 #ifndef BOARD_PROTOCOL_PROTOCOL_H
 #define BOARD_PROTOCOL_PROTOCOL_H
 
@@ -63,11 +77,15 @@ enum class MessageKind : uint8_t {
     ping = 6,
     challenge = 7, // server: its challenge (kChallengeBytes)
     proof = 8,     // client: its proof (kProofBytes)
+    status = 9,    // server: who holds the board, to a status query
 };
 
 // The bytes of a challenge and of a proof (an HMAC-SHA256).
 const size_t kChallengeBytes = 32;
 const size_t kProofBytes = 32;
+
+// A hello's flag: the connection is a status query, not a client.
+const uint16_t kHelloStatusQuery = 1;
 
 // A welcome's flag: the server authenticated the client, and its proof
 // follows.

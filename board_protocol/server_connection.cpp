@@ -26,7 +26,7 @@ bool ServerConnection::fail(int32_t status, const std::string &reason, int32_t *
 
 bool ServerConnection::open(const std::string &server, const std::string &clientName,
                             const std::string &token, int timeoutMs, int32_t *status,
-                            std::string *problem) {
+                            std::string *problem, uint16_t helloFlags) {
     std::string address;
     uint16_t port = 0;
     if (!platSplitAddress(server, &address, &port)) {
@@ -46,7 +46,7 @@ bool ServerConnection::open(const std::string &server, const std::string &client
     }
     frames_.reset(new FrameSource(socket_));
     sink_.reset(new FrameSink(socket_));
-    if (!sink_->send(helloFrame(clientName, challenge), timeoutMs, &reason)) {
+    if (!sink_->send(helloFrame(clientName, challenge, helloFlags), timeoutMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
     return authenticate(token, challenge, timeoutMs, status, problem);
@@ -56,8 +56,12 @@ bool ServerConnection::authenticate(const std::string &token, const Bytes &clien
                                     int timeoutMs, int32_t *status, std::string *problem) {
     std::string reason;
     Frame frame;
-    if (frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
-        return fail(kServerUnreachable, reason, status, problem);
+    const Arrival first = frames_->next(&frame, timeoutMs, &reason);
+    if (first != Arrival::frame) {
+        // Its first bytes already are what no board server sends.
+        return fail(kServerUnreachable,
+                    first == Arrival::bad ? "not a board server (" + reason + ")" : reason, status,
+                    problem);
     }
     Bytes serverChallenge;
     if (frame.kind == MessageKind::challenge) {
@@ -116,15 +120,11 @@ bool ServerConnection::exchange(rec::Call *call, int waitMs, int32_t *status,
     if (!sink_->send(frame, waitMs, &reason)) {
         return fail(kServerUnreachable, reason, status, problem);
     }
-    Frame answer;
-    if (frames_->next(&answer, waitMs, &reason) != Arrival::frame) {
-        return fail(kServerUnreachable, reason, status, problem);
+    Bytes answer;
+    if (!receive(MessageKind::result, waitMs, &answer, status, problem)) {
+        return false;
     }
-    Refusal refusal;
-    if (answer.kind == MessageKind::refused && readRefusal(answer.body, &refusal, &reason)) {
-        return fail(refusal.status, refusal.text, status, problem);
-    }
-    if (answer.kind != MessageKind::result || !readResult(answer.body, call, &reason)) {
+    if (!readResult(answer, call, &reason)) {
         return fail(kServerUnreachable, "an answer out of place", status, problem);
     }
     return true;
@@ -141,6 +141,24 @@ bool ServerConnection::carry(rec::Call *call, rec::HandleBook *book, int waitMs,
         }
     }
     book->follow(*call);
+    return true;
+}
+
+bool ServerConnection::receive(MessageKind kind, int timeoutMs, Bytes *body, int32_t *status,
+                               std::string *problem) {
+    std::string reason;
+    Frame frame;
+    if (frames_->next(&frame, timeoutMs, &reason) != Arrival::frame) {
+        return fail(kServerUnreachable, reason, status, problem);
+    }
+    Refusal refusal;
+    if (frame.kind == MessageKind::refused && readRefusal(frame.body, &refusal, &reason)) {
+        return fail(refusal.status, refusal.text, status, problem);
+    }
+    if (frame.kind != kind) {
+        return fail(kServerUnreachable, "an answer out of place", status, problem);
+    }
+    *body = std::move(frame.body);
     return true;
 }
 

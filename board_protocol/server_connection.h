@@ -32,8 +32,15 @@ public:
     // (not empty) the server must authenticate the client and prove it
     // holds the same token, and every later message is sealed; without one,
     // a server that asks for one refuses the client.
+    // `helloFlags`: kHelloStatusQuery for a status query.
     bool open(const std::string &server, const std::string &clientName, const std::string &token,
-              int timeoutMs, int32_t *status, std::string *problem);
+              int timeoutMs, int32_t *status, std::string *problem, uint16_t helloFlags = 0);
+
+    // The next frame, which must be of `kind`, within timeoutMs: its body.
+    // False with the status and reason otherwise (a refusal's own); the
+    // connection is closed then.
+    bool receive(MessageKind kind, int timeoutMs, Bytes *body, int32_t *status,
+                 std::string *problem);
 
     // Sends a described call (see call_shapes.h; every buffer with its
     // bytes) and takes its answer within waitMs: its result and the bytes

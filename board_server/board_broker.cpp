@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "books_text.h"
 #include "configuration_name.h"
 #include "kel_status.h"
 #include "library_call.h"
@@ -140,19 +141,19 @@ bool BoardBroker::startedByAnother_unlocked(unsigned client) const {
 // Exclusive admits only spies beside it, shared admits shared and spy, a
 // spy is always admitted; a client's own holdings are the library's to
 // judge.
+bool BoardBroker::excludes(const Capture &held, const Capture &wanted) {
+    return wanted.mode != KEL_MODE_SPY && held.lid == wanted.lid &&
+           held.service == wanted.service && held.mode != KEL_MODE_SPY &&
+           (wanted.mode == KEL_MODE_EXCLUSIVE || held.mode == KEL_MODE_EXCLUSIVE);
+}
+
 bool BoardBroker::excluded_unlocked(unsigned client, const Capture &wanted) const {
-    if (wanted.mode == KEL_MODE_SPY) {
-        return false;
-    }
     for (const auto &other : clients_) {
         if (other.first == client) {
             continue;
         }
         for (const auto &held : other.second.captures) {
-            const Capture &capture = held.second;
-            if (capture.lid == wanted.lid && capture.service == wanted.service &&
-                capture.mode != KEL_MODE_SPY &&
-                (wanted.mode == KEL_MODE_EXCLUSIVE || capture.mode == KEL_MODE_EXCLUSIVE)) {
+            if (excludes(held.second, wanted)) {
                 return true;
             }
         }
@@ -187,32 +188,88 @@ void BoardBroker::serveInTurn(unsigned client, rec::Call *call, const std::funct
         return;
     }
     const bool mayWait = call->entryIndex == static_cast<int>(KelEntryPoint::capture);
-    const Clock::time_point deadline =
-        Clock::now() +
-        std::chrono::milliseconds(mayWait ? call->arguments[kCaptureTimeoutArgument].number : 0);
+    const uint32_t timeoutMs = mayWait ? call->arguments[kCaptureTimeoutArgument].number : 0;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = start + std::chrono::milliseconds(timeoutMs);
+    // The log's lines on a wait are composed under the lock, from the books,
+    // and written after it is given back.
+    std::string who;  // the client's label, once it waits
+    std::string what; // and what it waits for
+    const auto waitedMs = [start] {
+        return std::to_string(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+    };
+    std::string line;
     for (;;) {
         {
             MutexLock lock(&mutex_);
             if (serve_unlocked(client, call) == Served::answered) {
                 endWait_unlocked(client);
-                return;
+                if (!who.empty()) {
+                    line = call->result > 0
+                               ? who + " got " + what + " after " + waitedMs() + " ms"
+                               : who + " was refused " + what + " by the library (" +
+                                     statusText(call->result) + ") after " + waitedMs() + " ms";
+                }
+                break;
             }
             const Clock::time_point now = Clock::now();
             if (stopping_ || now >= deadline) {
                 endWait_unlocked(client);
                 call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
-                return;
+                if (!who.empty()) {
+                    line = stopping_ ? who + " was refused " + what + ": the server stops"
+                                     : who + " was refused " + what + " at its timeout of " +
+                                           std::to_string(timeoutMs) + " ms";
+                }
+                break;
             }
-            lock.waitUntil(&changed_, std::min(deadline, now + kGoneCheckInterval));
+            if (who.empty()) {
+                line = waitLine_unlocked(client, &who, &what);
+            } else {
+                lock.waitUntil(&changed_, std::min(deadline, now + kGoneCheckInterval));
+            }
+        }
+        if (!line.empty()) {
+            logLine(line);
+            line.clear();
+            continue;
         }
         // Asked with the lock given back: it looks at the client's socket.
         if (gone()) {
             MutexLock lock(&mutex_);
             endWait_unlocked(client);
             call->result = static_cast<int32_t>(KELerr_INSUFFICIENT_SERVICES);
-            return;
+            line = who + " went away while waiting for " + what + " (" + waitedMs() + " ms)";
+            break;
         }
     }
+    if (!line.empty()) {
+        logLine(line);
+    }
+}
+
+// `client 3 (...) waits for BASEDDS0 (exclusive), held by client 2 (...)
+// since 08:00:01`, naming every holder that keeps the capture out; *who
+// and *what are set for the line that says how the wait ended.
+std::string BoardBroker::waitLine_unlocked(unsigned client, std::string *who,
+                                           std::string *what) const {
+    const Client &me = clients_.at(client);
+    const WaitedService &waited = me.waits.front();
+    *who = clientLabel(client, me.identity);
+    *what = waited.service + " (" + modeName(waited.mode) + ")";
+    std::string holders;
+    const Capture wanted{waited.lid, waited.service, waited.mode, 0, waited.since};
+    for (const auto &other : clients_) {
+        for (const auto &held : other.second.captures) {
+            if (other.first != client && excludes(held.second, wanted)) {
+                holders += (holders.empty() ? "" : ", ") +
+                           clientLabel(other.first, other.second.identity) + " since " +
+                           clockTimeText(held.second.since);
+            }
+        }
+    }
+    return *who + " waits for " + *what + ", held by " + holders;
 }
 
 BoardBroker::Served BoardBroker::serve_unlocked(unsigned client, rec::Call *call) {

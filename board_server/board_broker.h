@@ -99,7 +99,11 @@ private:
     bool ownedByAnother_unlocked(unsigned client, int32_t handle, NamedHandle kind) const
         REQUIRES(mutex_);
     bool startedByAnother_unlocked(unsigned client) const REQUIRES(mutex_);
+    // Whether a holding keeps the wanted capture out.
+    static bool excludes(const Capture &held, const Capture &wanted);
     bool excluded_unlocked(unsigned client, const Capture &wanted) const REQUIRES(mutex_);
+    std::string waitLine_unlocked(unsigned client, std::string *who, std::string *what) const
+        REQUIRES(mutex_);
     void endWait_unlocked(unsigned client) REQUIRES(mutex_);
     // The library was shut down: no client holds anything of it any more.
     void forgetLibrary_unlocked() REQUIRES(mutex_);

@@ -9,17 +9,21 @@
 #include <thread>
 
 #include "authentication.h"
+#include "books_text.h"
 #include "frame_sink.h"
 #include "frame_source.h"
 #include "greeting_progress.h"
 #include "guess_throttle.h"
 #include "handle_book.h"
+#include "kel_entry_points.h"
+#include "kel_status.h"
 #include "messages.h"
 #include "recording_text.h"
 #include "refusal_tally.h"
 #include "remote_status.h"
 #include "server_log.h"
 #include "session_recording.h"
+#include "status_message.h"
 
 namespace {
 
@@ -114,14 +118,14 @@ Greeting greet(ClientLink *link, const std::string &token, proto::Hello *hello,
 // The session's recording, when the server records; null when it does not
 // or cannot (the log says why).
 std::unique_ptr<SessionRecording> startRecording(const ServerSettings &settings, unsigned client,
-                                                 const std::string &clientName,
+                                                 const ClientIdentity &identity,
                                                  const std::string &who) {
     if (settings.recordDirectory.empty()) {
         return nullptr;
     }
     std::unique_ptr<SessionRecording> recording(new SessionRecording);
     std::string problem;
-    if (!recording->start(settings.recordDirectory, client, clientName, settings.libraryPath,
+    if (!recording->start(settings.recordDirectory, client, identity, settings.libraryPath,
                           &problem)) {
         logLine(who + ": " + problem);
         return nullptr;
@@ -129,6 +133,17 @@ std::unique_ptr<SessionRecording> startRecording(const ServerSettings &settings,
     logLine(who + " recorded to " + recording->fileName());
     return recording;
 }
+
+// How a session's calls ended, for the departure's line: the last call a
+// successful KEL_cleanup (the program ended as it should), the client
+// silent past the limit, or the server ending the session (the client sent
+// what no client sends, or the server failed).
+struct SessionEnd {
+    std::string problem;
+    bool cleanedUp = false;
+    bool silent = false;
+    bool letGo = false;
+};
 
 // A call frame the server will not serve ends the connection, the client
 // told why; returns why.
@@ -140,35 +155,48 @@ std::string refuseCall(ClientLink *link, const std::string &problem) {
 }
 
 // Each call read, served, recorded and answered in order until the client
-// leaves, goes silent or breaks the protocol; returns why the calls ended.
-std::string serveCalls(ClientLink *link, BoardBroker *broker, unsigned client,
-                       SessionRecording *recording, const std::string &who) {
+// leaves, goes silent or breaks the protocol; returns how the calls ended.
+SessionEnd serveCalls(ClientLink *link, BoardBroker *broker, unsigned client,
+                      SessionRecording *recording, const std::string &who) {
     rec::HandleBook book;
     const PlatSocket socket = link->socket;
     const auto gone = [socket] { return platPeerGone(socket); };
-    std::string problem;
+    SessionEnd end;
     for (;;) {
         proto::Frame frame;
-        if (link->frames.next(&frame, proto::kSilenceLimitMs, &problem) != proto::Arrival::frame) {
-            return problem;
+        const auto asked = std::chrono::steady_clock::now();
+        const proto::Arrival arrival =
+            link->frames.next(&frame, proto::kSilenceLimitMs, &end.problem);
+        if (arrival != proto::Arrival::frame) {
+            end.silent = arrival == proto::Arrival::closed &&
+                         std::chrono::steady_clock::now() - asked >=
+                             std::chrono::milliseconds(proto::kSilenceLimitMs);
+            end.letGo = arrival == proto::Arrival::bad;
+            return end;
         }
         if (frame.kind == proto::MessageKind::ping) {
             continue;
         }
-        if (frame.kind != proto::MessageKind::call) {
-            return refuseCall(link, "a message out of place");
-        }
         rec::Call call;
-        if (!proto::readCall(frame.body, book, &call, &problem)) {
-            return refuseCall(link, problem);
+        if (frame.kind != proto::MessageKind::call) {
+            end.problem = refuseCall(link, "a message out of place");
+            end.letGo = true;
+            return end;
+        }
+        if (!proto::readCall(frame.body, book, &call, &end.problem)) {
+            end.problem = refuseCall(link, end.problem);
+            end.letGo = true;
+            return end;
         }
         broker->serve(client, &call, gone);
+        end.cleanedUp =
+            call.entryIndex == static_cast<int>(KelEntryPoint::cleanup) && !KEL_FAILED(call.result);
         book.follow(call);
         if (recording != nullptr && !recording->write(call)) {
             logLine(who + ": cannot write the recording '" + recording->fileName() + "' any more");
         }
-        if (!link->send(proto::resultFrame(call), &problem)) {
-            return problem;
+        if (!link->send(proto::resultFrame(call), &end.problem)) {
+            return end;
         }
     }
 }
@@ -186,11 +214,38 @@ std::string currentFailure() {
     }
 }
 
+// A status query is answered from the broker's books and goes: it never
+// arrives as a client.
+void answerStatusQuery(ClientLink *link, const BoardBroker &broker,
+                       const ServerSettings &settings) {
+    ServerStatus status;
+    status.books = broker.snapshot();
+    status.now = WallClock::now();
+    status.started = settings.started;
+    status.library = settings.libraryPath;
+    std::string ignored;
+    link->send(proto::frameOf(proto::MessageKind::status, statusBody(status)), &ignored);
+}
+
+// How a session ended, in an operator's words.
+std::string departureText(bool cleanedUp, bool silent, bool letGo, const std::string &problem) {
+    if (silent) {
+        return "was let go: no word for " + std::to_string(proto::kSilenceLimitMs / 1000) + " s";
+    }
+    if (letGo) {
+        return "was let go: " + problem;
+    }
+    if (cleanedUp) {
+        return "left after KEL_cleanup";
+    }
+    return "left: its connection dropped (" + problem + ")";
+}
+
 // The client is gone: what it held is given back, and the log says so.
-void depart(BoardBroker *broker, unsigned client, const std::string &who,
-            const std::string &reason) {
+void depart(BoardBroker *broker, unsigned client, const std::string &who, const SessionEnd &end) {
     const std::string given = broker->depart(client);
-    logLine(who + " left (" + reason + ")" + (given.empty() ? "" : ": " + given));
+    logLine(who + " " + departureText(end.cleanedUp, end.silent, end.letGo, end.problem) +
+            (given.empty() ? "" : ": " + given));
 }
 
 } // namespace
@@ -201,24 +256,35 @@ Greeting serveClient(PlatSocket socket, const std::string &peer, BoardBroker *br
     proto::Hello hello;
     std::string problem;
     const Greeting greeting = greet(&link, settings.token, &hello, &problem);
+    if (greeting == Greeting::authenticationFailed) {
+        // The name is the client's own word, but helps to find the desk.
+        logRefusal(peer + " (" +
+                       rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) + ")",
+                   problem);
+        return greeting;
+    }
     if (greeting != Greeting::welcomed) {
         logRefusal(peer, problem);
         return greeting;
     }
+    if ((hello.flags & proto::kHelloStatusQuery) != 0) {
+        answerStatusQuery(&link, *broker, settings);
+        return greeting;
+    }
     *welcomed = true;
-    const unsigned client = broker->arrive();
-    const std::string who = "client " + std::to_string(client) + " (" +
-                            rec::quotedText(hello.clientName.c_str(), hello.clientName.size()) +
-                            ", " + peer + ")";
+    const ClientIdentity identity{hello.clientName, peer};
+    const unsigned client = broker->arrive(identity);
+    const std::string who = clientLabel(client, identity);
     logLine(who + " arrived");
-    std::string reason;
+    SessionEnd end;
     try {
         const std::unique_ptr<SessionRecording> recording =
-            startRecording(settings, client, hello.clientName, who);
-        reason = serveCalls(&link, broker, client, recording.get(), who);
+            startRecording(settings, client, identity, who);
+        end = serveCalls(&link, broker, client, recording.get(), who);
     } catch (...) {
-        reason = currentFailure();
+        end.problem = currentFailure();
+        end.letGo = true;
     }
-    depart(broker, client, who, reason);
+    depart(broker, client, who, end);
     return Greeting::welcomed;
 }

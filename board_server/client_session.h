@@ -14,8 +14,9 @@
 
 struct ServerSettings {
     std::string libraryPath;
-    std::string recordDirectory; // empty: no recordings
-    std::string token;           // empty: clients are not authenticated
+    std::string recordDirectory;                      // empty: no recordings
+    std::string token;                                // empty: clients are not authenticated
+    WallClock::time_point started = WallClock::now(); // for the status query's uptime
 };
 
 // What became of a connection's greeting.

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The kel-board-demos authors
 // SPDX-License-Identifier: MIT
-// kel_server [OPTION...]; kel_server --help lists them.
+// kel_server [OPTION...]; kel_server --help lists them. kel_server --status
+// [ADDRESS:PORT] asks a running server who holds the board instead.
 //
 // Serves one board library to any number of programs that use the remote
 // board library. Prints "listening on ADDRESS:PORT" on standard output once
@@ -35,6 +36,7 @@
 #include "server_options.h"
 #include "service_control.h"
 #include "socket_link.h"
+#include "status_query.h"
 #include "stop_request.h"
 
 namespace {
@@ -296,6 +298,9 @@ int main(int argc, char **argv) {
     }
     if (options.installService || options.removeService) {
         return manageService(arguments, options);
+    }
+    if (options.status) {
+        return queryServerStatus(options.statusServer, options.tokenFile, options.json);
     }
     FILE *log = stderr;
     if (!options.logFile.empty() &&

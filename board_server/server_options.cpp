@@ -14,6 +14,9 @@ struct OptionRow {
     std::string ServerOptions::*text;           // where a value goes
     bool ServerOptions::*flag;                  // or which flag the option sets
     unsigned ServerOptions::*seconds = nullptr; // or where a number of seconds goes
+    // Both text and flag: the flag, and the value when the next argument is
+    // not an option.
+    bool optionalValue = false;
 };
 
 // A day: longer than any collector waits, and far from overflowing a
@@ -38,6 +41,10 @@ const OptionRow kOptions[] = {
      &ServerOptions::metricsFile, nullptr},
     {"--metrics-interval", "SECONDS", "renew the metrics file every SECONDS (default 15)", nullptr,
      nullptr, &ServerOptions::metricsInterval},
+    {"--status", "ADDRESS:PORT",
+     "print who holds the board at a running server (default 127.0.0.1:47820) and end",
+     &ServerOptions::statusServer, &ServerOptions::status, nullptr, true},
+    {"--json", nullptr, "with --status: print one JSON object", nullptr, &ServerOptions::json},
     {"--install-service", nullptr,
      "Windows: register this program, with the other options given, as the service "
      "KelBoardServer",
@@ -72,7 +79,9 @@ bool readSeconds(const std::string &text, unsigned *seconds) {
 }
 
 std::string synopsis(const OptionRow &row) {
-    return row.placeholder == nullptr ? row.name : std::string(row.name) + " " + row.placeholder;
+    return row.placeholder == nullptr ? row.name
+           : row.optionalValue        ? std::string(row.name) + " [" + row.placeholder + "]"
+                                      : std::string(row.name) + " " + row.placeholder;
 }
 
 } // namespace
@@ -87,6 +96,10 @@ bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions
         }
         if (row->flag != nullptr) {
             options->*row->flag = true;
+            if (row->optionalValue && i + 1 < arguments.size() &&
+                arguments[i + 1].compare(0, 2, "--") != 0) {
+                options->*row->text = arguments[++i];
+            }
             continue;
         }
         if (i + 1 >= arguments.size()) {
@@ -101,6 +114,10 @@ bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions
                        std::to_string(kMostSeconds) + ", not '" + value + "'";
             return false;
         }
+    }
+    if (options->json && !options->status) {
+        *problem = "--json goes with --status";
+        return false;
     }
     if (options->installService && options->removeService) {
         *problem = "--install-service and --remove-service exclude each other";

@@ -19,6 +19,9 @@ struct ServerOptions {
     std::string logFile;
     std::string metricsFile;       // empty: no metrics
     unsigned metricsInterval = 15; // seconds
+    bool status = false; // ask a running server who holds the board
+    std::string statusServer = proto::kDefaultServer;
+    bool json = false;
     bool installService = false;
     bool removeService = false;
     bool help = false;

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <string.h>
 
+#include "books_text.h"
 #include "call_shapes.h"
 #include "filesystem.h"
 #include "recording_text.h"
@@ -23,7 +24,7 @@ SessionRecording::~SessionRecording() {
 }
 
 bool SessionRecording::start(const std::string &directory, unsigned client,
-                             const std::string &clientName, const std::string &library,
+                             const ClientIdentity &identity, const std::string &library,
                              std::string *problem) {
     // Never over a file that is there, such as the recording of an earlier
     // run's client of the same number: client-N.kelrec, else the first free
@@ -38,7 +39,9 @@ bool SessionRecording::start(const std::string &directory, unsigned client,
     }
     const std::string header = rec::recordingHeader() + "# board library: " + library +
                                "\n# client " + std::to_string(client) + ": " +
-                               rec::quotedText(clientName.c_str(), clientName.size()) + "\n";
+                               rec::quotedText(identity.name.c_str(), identity.name.size()) +
+                               "\n# from " + identity.address + " at " +
+                               isoTimeText(WallClock::now()) + "\n";
     if (file_ == nullptr || fputs(header.c_str(), file_) < 0 || fflush(file_) != 0) {
         *problem = "cannot write the recording '" + fileName_ + "': " + strerror(errno);
         if (file_ != nullptr) {

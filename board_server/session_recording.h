@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 // --record DIR: one recording per client session, in the recording format
 // the recorder writes, so that each program's calls can be read apart (and
-// replayed). A comment line names the client.
+// replayed). Comment lines name the client, its address and when it
+// arrived.
 #ifndef BOARD_SERVER_SESSION_RECORDING_H
 #define BOARD_SERVER_SESSION_RECORDING_H
 
@@ -10,6 +11,7 @@
 
 #include <string>
 
+#include "broker_snapshot.h"
 #include "recorded_call.h"
 
 class SessionRecording {
@@ -21,7 +23,7 @@ public:
 
     // Starts DIR/client-<number>.kelrec; false with the reason when it
     // cannot be written.
-    bool start(const std::string &directory, unsigned client, const std::string &clientName,
+    bool start(const std::string &directory, unsigned client, const ClientIdentity &identity,
                const std::string &library, std::string *problem);
 
     // Numbers the served call (every buffer whole, as it travelled) and

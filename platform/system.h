@@ -23,6 +23,10 @@ struct PlatLocalTime {
 // The local time now.
 void platLocalTimeNow(PlatLocalTime *now);
 
+// The local time at a moment given as milliseconds since 1970-01-01 UTC, by
+// the zone's rules for that moment.
+void platLocalTimeAt(int64_t millisecondsSinceEpoch, PlatLocalTime *local);
+
 // Sets the character-type category of the C locale to the Russian locale
 // and, on Windows, switches a console's output code page to the messages'
 // one until the program ends. Returns false when the system has no such

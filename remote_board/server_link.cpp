@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 #include "server_link.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -24,13 +23,12 @@
 #include "remote_status.h"
 #include "server_connection.h"
 #include "session_resume.h"
+#include "server_timeout.h"
 
 namespace remote {
 
 namespace {
 
-const int kDefaultTimeoutMs = 5000;
-const int kLongestTimeoutMs = 24 * 60 * 60 * 1000;
 // A server that went away is tried again at most this often.
 const int kReconnectSpacingMs = 1000;
 
@@ -45,7 +43,7 @@ struct Link {
     std::string server GUARDED_BY(mutex);  // as KEL_SERVER gives it
     std::string named GUARDED_BY(mutex);   // how the message names it
     std::string token GUARDED_BY(mutex);   // the first connection's, for every later one
-    int timeoutMs GUARDED_BY(mutex) = kDefaultTimeoutMs;
+    int timeoutMs GUARDED_BY(mutex) = proto::kDefaultServerTimeoutMs;
     // Null while the server is away.
     std::unique_ptr<proto::ServerConnection> connection GUARDED_BY(mutex);
     // When the server went away or was last tried since.
@@ -57,29 +55,6 @@ struct Link {
 Link &theLink() {
     static Link *link = new Link;
     return *link;
-}
-
-// The deadline of each answer. A setting that is no number of milliseconds
-// in range is named once, so that a typing error is not mistaken for the
-// deadline the operator asked for.
-int timeoutSetting() {
-    std::string text;
-    if (!platEnvironmentPath("KEL_SERVER_TIMEOUT_MS", &text)) {
-        return kDefaultTimeoutMs;
-    }
-    errno = 0;
-    const long value = strtol(text.c_str(), nullptr, 10);
-    // Digits only: strtol would also take leading blanks and a sign.
-    if (text.find_first_not_of("0123456789") == std::string::npos && errno == 0 && value > 0 &&
-        value <= kLongestTimeoutMs) {
-        return static_cast<int>(value);
-    }
-    fprintf(stderr,
-            "KEL remote library: KEL_SERVER_TIMEOUT_MS='%s' is not a number of milliseconds "
-            "from 1 to %d; using %d\n",
-            text.c_str(), kLongestTimeoutMs, kDefaultTimeoutMs);
-    fflush(stderr);
-    return kDefaultTimeoutMs;
 }
 
 // The first connection failed: one line says why, every later call fails
@@ -123,7 +98,7 @@ void keepAlive() {
 
 int32_t connectLink(Link *link) REQUIRES(link->mutex) {
     link->tried = true;
-    link->timeoutMs = timeoutSetting();
+    link->timeoutMs = proto::serverTimeoutSetting("KEL remote library");
     if (platEnvironmentPath("KEL_SERVER", &link->server)) {
         link->named = link->server + " (KEL_SERVER)";
     } else {
@@ -257,8 +232,8 @@ int32_t forwardCall(const rec::EntryShape &shape, std::initializer_list<rec::Arg
     int waitMs = link.timeoutMs;
     if (&shape == &rec::shapes::capture) {
         const uint32_t timeout = arguments.begin()[4].number;
-        waitMs = timeout >= static_cast<uint32_t>(kLongestTimeoutMs - waitMs)
-                     ? kLongestTimeoutMs
+        waitMs = timeout >= static_cast<uint32_t>(proto::kLongestServerTimeoutMs - waitMs)
+                     ? proto::kLongestServerTimeoutMs
                      : waitMs + static_cast<int>(timeout);
     }
     return exchange(&link, shape, &call, waitMs);

@@ -38,16 +38,28 @@ void platSleepMs(uint32_t milliseconds) {
 void platLocalTimeNow(PlatLocalTime *now) {
     struct timespec clock;
     clock_gettime(CLOCK_REALTIME, &clock);
+    platLocalTimeAt(static_cast<int64_t>(clock.tv_sec) * 1000 + clock.tv_nsec / 1000000, now);
+}
+
+void platLocalTimeAt(int64_t millisecondsSinceEpoch, PlatLocalTime *time) {
+    // Floored, so that a moment before 1970 keeps a millisecond from 0 to 999.
+    int64_t seconds = millisecondsSinceEpoch / 1000;
+    int64_t millisecond = millisecondsSinceEpoch % 1000;
+    if (millisecond < 0) {
+        millisecond += 1000;
+        --seconds;
+    }
+    const time_t whole = static_cast<time_t>(seconds);
     struct tm local = {};
-    localtime_r(&clock.tv_sec, &local);
-    now->year = local.tm_year + 1900;
-    now->month = local.tm_mon + 1;
-    now->day = local.tm_mday;
-    now->hour = local.tm_hour;
-    now->minute = local.tm_min;
-    now->second = local.tm_sec;
-    now->millisecond = static_cast<int>(clock.tv_nsec / 1000000);
-    now->offsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
+    localtime_r(&whole, &local);
+    time->year = local.tm_year + 1900;
+    time->month = local.tm_mon + 1;
+    time->day = local.tm_mday;
+    time->hour = local.tm_hour;
+    time->minute = local.tm_min;
+    time->second = local.tm_sec;
+    time->millisecond = static_cast<int>(millisecond);
+    time->offsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
 }
 
 bool platSetRussianLocaleAndCodePage(void) {

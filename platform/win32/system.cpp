@@ -17,6 +17,8 @@
 namespace {
 
 const UINT kMessageCodePage = 1251;
+// From 1601-01-01, where a FILETIME counts, to 1970-01-01.
+const long long kEpochDifferenceMs = 11644473600000LL;
 UINT g_savedCodePage = 0; // 0: the console's page was not changed
 
 void restoreCodePage() {
@@ -56,6 +58,19 @@ void platSleepMs(uint32_t milliseconds) { (void)waitForStop(milliseconds); }
 void platLocalTimeNow(PlatLocalTime *now) {
     FILETIME utcFile;
     GetSystemTimeAsFileTime(&utcFile);
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(utcFile.dwHighDateTime) << 32) | utcFile.dwLowDateTime;
+    platLocalTimeAt(static_cast<int64_t>(ticks / 10000ULL) - kEpochDifferenceMs, now);
+}
+
+void platLocalTimeAt(int64_t millisecondsSinceEpoch, PlatLocalTime *time) {
+    const long long ticksPerMs = 10000LL; // 100 ns ticks
+    const long long sinceFileEpoch = millisecondsSinceEpoch + kEpochDifferenceMs;
+    const unsigned long long utcTicks =
+        static_cast<unsigned long long>(sinceFileEpoch < 0 ? 0 : sinceFileEpoch * ticksPerMs);
+    FILETIME utcFile;
+    utcFile.dwLowDateTime = static_cast<DWORD>(utcTicks);
+    utcFile.dwHighDateTime = static_cast<DWORD>(utcTicks >> 32);
     SYSTEMTIME utc = {};
     SYSTEMTIME local = {};
     FILETIME localFile = utcFile;
@@ -70,18 +85,18 @@ void platLocalTimeNow(PlatLocalTime *now) {
         return static_cast<long long>((static_cast<unsigned long long>(file.dwHighDateTime) << 32) |
                                       file.dwLowDateTime);
     };
-    const long long ticksPerMinute = 60LL * 10000000LL; // 100 ns ticks
+    const long long ticksPerMinute = 60LL * 10000000LL;
     const long long difference = ticks(localFile) - ticks(utcFile);
     // The local time lost the sub-millisecond ticks: round to whole minutes.
     const long long half = difference < 0 ? -ticksPerMinute / 2 : ticksPerMinute / 2;
-    now->year = local.wYear;
-    now->month = local.wMonth;
-    now->day = local.wDay;
-    now->hour = local.wHour;
-    now->minute = local.wMinute;
-    now->second = local.wSecond;
-    now->millisecond = local.wMilliseconds;
-    now->offsetMinutes = static_cast<int>((difference + half) / ticksPerMinute);
+    time->year = local.wYear;
+    time->month = local.wMonth;
+    time->day = local.wDay;
+    time->hour = local.wHour;
+    time->minute = local.wMinute;
+    time->second = local.wSecond;
+    time->millisecond = local.wMilliseconds;
+    time->offsetMinutes = static_cast<int>((difference + half) / ticksPerMinute);
 }
 
 bool platSetRussianLocaleAndCodePage(void) {

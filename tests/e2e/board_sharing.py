@@ -16,6 +16,7 @@ library in-process.
 """
 import argparse
 import datetime
+import json
 import os
 import queue
 import random
@@ -185,7 +186,120 @@ def second_times_out(binaries, root):
           f"the second demo_sgen went on without BASEDDS0:\n{second.stdout.decode()}")
     status, _, _ = finish(first, b"  ")
     check(status == 0, f"the holder ended with status {status}")
-    share.stop()
+    log = share.stop()
+    check(re.search(r'client 2 \("demo_sgen\[\d+\]", 127\.0\.0\.1\) was refused BASEDDS0 '
+                    r'\(exclusive\) at its timeout of 10000 ms\n', log)
+          and re.search(r"client 2 \(.*\) left after KEL_cleanup\n", log),
+          f"the server's log:\n{log}")
+
+
+def status_query(binaries, address, *options, **environment):
+    """kel_server --status: its run and how long it took."""
+    started = time.monotonic()
+    run = subprocess.run([os.path.join(binaries, "kel_server"), "--status", address, *options],
+                         stdin=subprocess.DEVNULL, capture_output=True, timeout=LIMIT_SECONDS,
+                         env=dict(os.environ, **environment))
+    return run, time.monotonic() - started
+
+
+def status_with_three_programs(binaries, root):
+    """A monitor holding SYSMON0, a demo_sgen holding BASEDDS0 and a second
+    one waiting for it: --status and --status --json name each with its
+    holdings and its wait, within a second while the capture waits; the
+    query is no client of its own; the log says who waited for whom and
+    how the wait ended."""
+    share = sharing(binaries, root)
+    monitor = share.start("demo_sensors")
+    share.wait_for_trace('"SYSMON0", 10000) = ')
+    first = share.start("demo_sgen")
+    share.wait_for_trace('"BASEDDS0", 10000) = ')
+    second = share.start("demo_sgen", "-q")
+    deadline = time.monotonic() + LIMIT_SECONDS
+    while True:
+        run, seconds = status_query(binaries, share.server.address, "--json")
+        check(run.returncode == 0 and seconds < 1,
+              f"--status --json: status {run.returncode} after {seconds:.1f} s: {run.stderr!r}")
+        answer = json.loads(run.stdout)
+        if len(answer["clients"]) == 3 and answer["clients"][2]["waiting"]:
+            break
+        check(time.monotonic() < deadline, f"the second demo_sgen never waited: {answer}")
+        time.sleep(0.1)
+    text, seconds = status_query(binaries, share.server.address)
+    check(text.returncode == 0 and seconds < 1 and not text.stderr,
+          f"--status: status {text.returncode} after {seconds:.1f} s: {text.stderr!r}")
+    print(text.stdout.decode(), end="")
+    names = [client["name"] for client in answer["clients"]]
+    check(re.fullmatch(r"demo_sensors\[\d+\]", names[0])
+          and all(re.fullmatch(r"demo_sgen\[\d+\]", name) for name in names[1:]),
+          f"the clients' names: {names}")
+    held = [[(capture["service"], capture["mode"]) for capture in client["captures"]]
+            for client in answer["clients"]]
+    waiting = [[(wait["service"], wait["mode"]) for wait in client["waiting"]]
+               for client in answer["clients"]]
+    check(held == [[("SYSMON0", "shared")], [("BASEDDS0", "exclusive")], []]
+          and waiting == [[], [], [("BASEDDS0", "exclusive")]]
+          and [client["number"] for client in answer["clients"]] == [1, 2, 3]
+          and all(client["address"] == "127.0.0.1" for client in answer["clients"])
+          and answer["library"].endswith("libKEL.so") and answer["uptime_seconds"] >= 0,
+          f"--status --json: {answer}")
+    for client in answer["clients"]:
+        for moment in [client["connected"]] + [entry["since"] for entry in
+                                               client["captures"] + client["waiting"]]:
+            check(re.fullmatch(LOG_TIME, moment), f"not an ISO 8601 time: {moment!r}")
+    lines = text.stdout.decode().splitlines()
+    for number, name in enumerate(names, 1):
+        check(any(line.startswith(f'client {number}  "{name}"  from 127.0.0.1') for line in lines),
+              f"--status does not name client {number}:\n{text.stdout.decode()}")
+    check(re.search(r"holds +SYSMON0 .*\(shared\)", text.stdout.decode())
+          and re.search(r"holds +BASEDDS0 .*\(exclusive\)", text.stdout.decode())
+          and re.search(r"waits for BASEDDS0 .*\(exclusive\)", text.stdout.decode()),
+          f"--status:\n{text.stdout.decode()}")
+    status, _, _ = finish(first, b"  ")
+    check(status == 0, f"the holder ended with status {status}")
+    status, out, _ = finish(second)
+    check(status == 0 and b"KELctrl_DDS_STARTSTROBE" in out,
+          f"the waiting demo_sgen did not get BASEDDS0:\n{out.decode()}")
+    status, _, _ = finish(monitor, ESC)
+    check(status == 0, f"the monitor ended with status {status}")
+    log = share.stop()
+    label = r'client %d \("%s", 127\.0\.0\.1\)'
+    first_label, second_label = (label % (number, re.escape(names[number - 1]))
+                                 for number in (2, 3))
+    check(re.search(second_label + r" waits for BASEDDS0 \(exclusive\), held by " + first_label +
+                    r" since \d\d:\d\d:\d\d\n", log)
+          and re.search(second_label + r" got BASEDDS0 \(exclusive\) after \d+ ms\n", log)
+          and log.count(" waits for ") == 1 and "client 4" not in log,
+          f"the server's log:\n{log}")
+
+
+def status_from_no_board_server(binaries, root):
+    """--status where no board server answers: nothing listening, a listener
+    that says nothing, one that sends what no board server sends: one line
+    on standard error, status 1, within the deadline."""
+    with socket.socket() as unused:
+        unused.bind(("127.0.0.1", 0))
+        nothing = "127.0.0.1:%d" % unused.getsockname()[1]
+    silent = socket.create_server(("127.0.0.1", 0))  # accepted by the system, never read
+    garbage = socket.create_server(("127.0.0.1", 0))
+
+    def answer_garbage():
+        connection, _ = garbage.accept()
+        connection.sendall(b"HTTP/1.1 400 Bad Request\r\n\r\n")
+        time.sleep(LIMIT_SECONDS)
+
+    threading.Thread(target=answer_garbage, daemon=True).start()
+    address = "127.0.0.1:%d"
+    cases = ((nothing, {}, "cannot connect: Connection refused", 1),
+             (address % silent.getsockname()[1], {"KEL_SERVER_TIMEOUT_MS": "1000"},
+              "no answer within 1000 ms", 1 + 2),
+             (address % garbage.getsockname()[1], {}, "not a board server", 5))
+    for server, environment, expected, limit in cases:
+        run, seconds = status_query(binaries, server, **environment)
+        lines = run.stderr.decode("utf-8", "replace").splitlines()
+        check(run.returncode == 1 and not run.stdout and len(lines) == 1 and seconds < limit
+              and lines[0].startswith(f"kel_server: no status from {server}: ")
+              and expected in lines[0],
+              f"--status {server}: status {run.returncode} after {seconds:.1f} s: {lines}")
 
 
 def killed_holder_given_back(binaries, root):
@@ -315,7 +429,9 @@ def recordings_per_client(binaries, root):
                                                    (2, "demo_sensors", [], ESC, sensors)):
         recording = os.path.join(recordings, f"client-{number}.kelrec")
         text = open(recording, encoding="utf-8").read()
-        check(f'# client {number}: "{program}[' in text, f"{recording} names no client:\n{text}")
+        check(f'# client {number}: "{program}[' in text
+              and re.search("# from 127.0.0.1 at " + LOG_TIME + "\n", text),
+              f"{recording} names no client, address or time:\n{text}")
         replay = dict(os.environ, KEL_REPLAY=recording)
         again, _ = share.run(program, *arguments, keys=keys, environment=replay)
         check(again.returncode == 0 and again.stdout == live.stdout and not again.stderr,
@@ -479,11 +595,21 @@ def token_holders_only(binaries, root):
                            environment=dict(share.client.environment, KEL_TOKEN_FILE=shared))
     check(b"open to others than its owner" in refused.stderr,
           f"a token file open to others was used:\n{refused.stderr.decode()}")
+    # The status query is authenticated as a client is.
+    query = [os.path.join(binaries, "kel_server"), "--status", share.server.address]
+    refused = subprocess.run(query, capture_output=True, timeout=LIMIT_SECONDS)
+    answered = subprocess.run([*query, "--token-file", token], capture_output=True,
+                              timeout=LIMIT_SECONDS)
+    check(refused.returncode == 1 and not refused.stdout and refused.stderr.decode() ==
+          f"kel_server: no status from {share.server.address}: the server refused "
+          "authentication\n" and answered.returncode == 0 and b"no clients" in answered.stdout,
+          f"--status with and without the token: {refused!r} {answered!r}")
     log = share.stop()
     trace = open(share.trace, encoding="utf-8").read()
     check(trace.count("KEL_init(") == 1, f"a refused client reached the library:\n{trace}")
-    check("connection from 127.0.0.1 refused: authentication failed\n" in log
-          and "connection from 127.0.0.1 refused: authentication failed (no proof: " in log
+    check(re.search(r'connection from 127\.0\.0\.1 \("demo_sgen\[\d+\]"\) refused: '
+                    r'authentication failed\n', log)
+          and "refused: authentication failed (no proof: " in log
           and '", 127.0.0.1) arrived' in log, f"the server's log:\n{log}")
 
 
@@ -616,7 +742,7 @@ def over_a_slow_link(binaries, root):
     finally:
         link.close()
     log = share.stop()
-    check("left (no answer" not in log, f"the server let a client go:\n{log}")
+    check("was let go" not in log, f"the server let a client go:\n{log}")
 
 
 def flood_and_guessing(binaries, root):
@@ -802,7 +928,7 @@ def relay_tampering(binaries, root):
               "back\n",
               f"{tamper}: standard error:\n{run.stderr.decode()}")
     log = share.stop()
-    check(log.count("left (a message that does not open under the session's key") == 4,
+    check(log.count("was let go: a message that does not open under the session's key") == 4,
           f"the server's log:\n{log}")
 
 
@@ -877,7 +1003,7 @@ def across_a_network(binaries, root):
         seconds = time.monotonic() - dropped
         check(seconds < 10, f"the server gave SYSMON0 back {seconds:.1f} s after the drop")
         log = share.stop()
-        check(f", {net.inside}) left (no answer within" in log and "released SYSMON0" in log,
+        check(f", {net.inside}) was let go: no word for 5 s: released SYSMON0" in log,
               f"the server's log:\n{log}")
     finally:
         net.close()
@@ -927,7 +1053,8 @@ def name_beyond_loopback(binaries, root):
 
 
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
-                                          second_times_out, killed_holder_given_back,
+                                          second_times_out, status_with_three_programs,
+                                          status_from_no_board_server, killed_holder_given_back,
                                           server_stopped_under_a_holder,
                                           server_restarted_under_a_monitor, recordings_per_client,
                                           unreachable_servers, server_refusals,
