@@ -218,7 +218,7 @@ int runService(const std::vector<std::string> &arguments, void (*running)()) {
     std::string problem;
     const bool understood = parseServerOptions(arguments, &options, &problem) &&
                             !options.installService && !options.removeService && !options.help &&
-                            !options.version;
+                            !options.version && !options.status;
     FILE *log = options.logFile.empty() ? nullptr : platOpenAppendFile(options.logFile.c_str());
     const bool fellBack = log == nullptr;
     if (fellBack) {
@@ -300,6 +300,13 @@ int main(int argc, char **argv) {
         return manageService(arguments, options);
     }
     if (options.status) {
+        // The query's connection needs the system's sockets too (Winsock
+        // must be started before any call on Windows).
+        platIgnoreBrokenPipes();
+        if (!platSocketsStart(&problem)) {
+            fprintf(stderr, "kel_server: %s\n", problem.c_str());
+            return 1;
+        }
         return queryServerStatus(options.statusServer, options.tokenFile, options.json);
     }
     FILE *log = stderr;
