@@ -22,8 +22,8 @@
 #include "protocol.h"
 #include "remote_status.h"
 #include "server_connection.h"
-#include "session_resume.h"
 #include "server_timeout.h"
+#include "session_resume.h"
 
 namespace remote {
 
@@ -49,6 +49,8 @@ struct Link {
     // When the server went away or was last tried since.
     std::chrono::steady_clock::time_point lastAttempt GUARDED_BY(mutex);
     HeldSession session GUARDED_BY(mutex);
+    // The process is ending: the keep-alive pings no more.
+    bool exiting GUARDED_BY(mutex) = false;
 };
 
 // Never destroyed: the keep-alive thread may use it until the process ends.
@@ -79,6 +81,17 @@ int32_t wentAway(Link *link, int32_t status, const std::string &reason) REQUIRES
     return status;
 }
 
+// At the process's end the system's cryptography is torn down (libcrypto
+// frees its state in an exit handler of its own), while the keep-alive may
+// still run: a sealed ping then failed, and a program that ended well said
+// that the server went away. Registered after the first connection, so it
+// runs before libcrypto's handler.
+void stopKeepAliveAtExit() {
+    Link &link = theLink();
+    MutexLock lock(&link.mutex);
+    link.exiting = true;
+}
+
 void keepAlive() {
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(proto::kPingIntervalMs));
@@ -89,7 +102,8 @@ void keepAlive() {
         }
         // A ping that cannot be sent tells an idle program that the server
         // went away, so that its next call may already find it back.
-        if (link.connection != nullptr && !link.connection->ping(proto::kPingIntervalMs)) {
+        if (!link.exiting && link.connection != nullptr &&
+            !link.connection->ping(proto::kPingIntervalMs)) {
             wentAway(&link, proto::kServerUnreachable, "a keep-alive could not be sent");
         }
         link.mutex.unlock();
@@ -128,6 +142,7 @@ int32_t connectLink(Link *link) REQUIRES(link->mutex) {
     }
     link->connection = std::move(connection);
     platStartBackgroundThread(keepAlive).detach();
+    atexit(stopKeepAliveAtExit);
     return 0;
 }
 
