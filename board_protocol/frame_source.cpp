@@ -40,6 +40,7 @@ Arrival FrameSource::next(Frame *frame, int timeoutMs, std::string *problem) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const std::string silent = "no answer within " + std::to_string(timeoutMs) + " ms";
+    timedOut_ = false;
     for (;;) {
         switch (take(frame, problem)) {
         case ReadStatus::complete:
@@ -53,6 +54,7 @@ Arrival FrameSource::next(Frame *frame, int timeoutMs, std::string *problem) {
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             *problem = silent;
+            timedOut_ = true;
             return Arrival::closed;
         }
         uint8_t chunk[16384];
@@ -64,6 +66,7 @@ Arrival FrameSource::next(Frame *frame, int timeoutMs, std::string *problem) {
         *problem = got == kReceiveClosed     ? "the connection was closed"
                    : got == kReceiveTimedOut ? silent
                                              : "the connection failed";
+        timedOut_ = got == kReceiveTimedOut;
         return Arrival::closed;
     }
 }

@@ -25,6 +25,10 @@ public:
     // A frame that does not open, once sealed, is `bad`.
     Arrival next(Frame *frame, int timeoutMs, std::string *problem);
 
+    // Whether the last `closed` was the time running out (the peer silent),
+    // not the connection ending or failing.
+    bool timedOut() const { return timedOut_; }
+
     // From now on every frame arrives sealed under `key` (frame_seal.h).
     void expectSealed(const Bytes &key) { seal_.reset(new FrameSeal(key)); }
 
@@ -35,6 +39,7 @@ private:
     PlatSocket socket_;
     Bytes pending_;
     std::unique_ptr<FrameSeal> seal_;
+    bool timedOut_ = false;
 };
 
 } // namespace proto
