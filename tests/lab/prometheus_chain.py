@@ -6,7 +6,8 @@ prometheus-node-exporter serving a scratch folder with its textfile
 collector alone, Debian's prometheus scraping it every second, and the
 temperature read back from Prometheus' HTTP API. The file comes from
 kel_server --metrics-file DIR/kel_board.prom --metrics-interval 1, serving
-the simulated library.
+the simulated library with a temperature that holds still (the file is
+written every second, and the test compares what it holds with Prometheus).
 
 Both processes listen on free loopback ports and keep everything in a
 scratch folder; exits 77 where the packages are not installed.
