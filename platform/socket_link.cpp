@@ -100,19 +100,33 @@ PlatSocket platListen(const std::string &address, uint16_t port, uint16_t *bound
     return listener;
 }
 
+// A name may stand for several addresses (IPv6 and IPv4, or several
+// hosts) while the server listens on one of them: each is tried in turn
+// within the one wait. The reason given is the first address's, the one a
+// name of a single address has always given.
 PlatSocket platConnect(const std::string &address, uint16_t port, int timeoutMs,
                        std::string *problem) {
     Resolved resolved;
-    const PlatSocket connection = openResolved(address, port, false, &resolved, problem);
-    if (connection == kNoSocket) {
+    if (!resolve(address, port, false, &resolved, problem)) {
         return kNoSocket;
     }
-    prepareConnection(handleOf(connection));
-    if (!connectWithin(handleOf(connection), *resolved.list, timeoutMs, problem)) {
-        platCloseSocket(connection);
-        return kNoSocket;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (const struct addrinfo *entry = resolved.list; entry != nullptr; entry = entry->ai_next) {
+        std::string failure;
+        const PlatSocket connection = openSocket(*entry, &failure);
+        if (connection != kNoSocket) {
+            prepareConnection(handleOf(connection));
+            const int waitMs = entry == resolved.list ? timeoutMs : remainingMs(deadline);
+            if (connectWithin(handleOf(connection), *entry, waitMs, &failure)) {
+                return connection;
+            }
+            platCloseSocket(connection);
+        }
+        if (entry == resolved.list) {
+            *problem = failure;
+        }
     }
-    return connection;
+    return kNoSocket;
 }
 
 std::string platPeerAddress(PlatSocket socket) {

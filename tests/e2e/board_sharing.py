@@ -1052,6 +1052,46 @@ def name_beyond_loopback(binaries, root):
     return 0
 
 
+def name_of_two_addresses(binaries, root):
+    """A name that the hosts file maps to ::1 and 127.0.0.1, the server
+    listening on the one the system's resolver gives last: the program
+    connects all the same, as to a lab host's name with IPv6 and IPv4
+    addresses and a server on IPv4 alone. The program runs in a mount
+    namespace of its own, where a hosts file of its own is bound over
+    /etc/hosts."""
+    isolated = ["unshare", "--mount", "--"]
+    if not shutil.which("unshare") or os.geteuid() != 0 or \
+            subprocess.run([*isolated, "true"], capture_output=True).returncode != 0:
+        print("no mount namespaces: the test needs root and unshare(1)")
+        return 77
+    hosts = os.path.join(root, "hosts")
+    with open(hosts, "w", encoding="utf-8") as file:
+        file.write("::1 kel-two-addresses\n127.0.0.1 kel-two-addresses\n")
+
+    def inside(*command):
+        return [*isolated, "sh", "-c", f'mount --bind {hosts} /etc/hosts && exec "$@"', "sh",
+                *command]
+
+    lookup = subprocess.run(inside("getent", "ahosts", "kel-two-addresses"), capture_output=True,
+                            timeout=LIMIT_SECONDS)
+    addresses = list(dict.fromkeys(line.split()[0] for line in lookup.stdout.decode().splitlines()))
+    if len(addresses) != 2:
+        print(f"the resolver gives {addresses} for kel-two-addresses, not ::1 and 127.0.0.1")
+        return 77
+    last = addresses[-1]
+    share = sharing(binaries, root, "--listen", (f"[{last}]" if ":" in last else last) + ":0")
+    port = share.server.address.rsplit(":", 1)[1]
+    run = subprocess.run(inside(os.path.join(binaries, "demo_sgen"), "-q"), cwd=share.directory,
+                         env=dict(share.client.environment, KEL_SERVER="kel-two-addresses:" + port),
+                         capture_output=True, timeout=LIMIT_SECONDS)
+    alone = direct(binaries, root, "demo_sgen", "-q")
+    check(run.returncode == 0 and without_handles(run.stdout) == alone and not run.stderr,
+          f"demo_sgen through a name of {addresses} with the server on {last} ran otherwise: "
+          f"status {run.returncode}\n{run.stderr.decode()}")
+    share.stop()
+    return 0
+
+
 CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_waits_then_gets_it,
                                           second_times_out, status_with_three_programs,
                                           status_from_no_board_server, killed_holder_given_back,
@@ -1060,6 +1100,7 @@ CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_wai
                                           unreachable_servers, server_refusals,
                                           token_holders_only, over_a_slow_link, flood_and_guessing,
                                           relay_tampering, across_a_network, name_beyond_loopback,
+                                          name_of_two_addresses,
                                           log_destinations)}
 
 
