@@ -2,13 +2,12 @@
 // SPDX-License-Identifier: MIT
 #include "board_broker.h"
 
-#include <stdio.h>
-
 #include <algorithm>
 #include <chrono>
 
 #include "books_text.h"
 #include "configuration_name.h"
+#include "hex_status.h"
 #include "kel_status.h"
 #include "library_call.h"
 #include "messages.h"
@@ -29,12 +28,6 @@ const auto kGoneCheckInterval = std::chrono::milliseconds(100);
 const size_t kCaptureTimeoutArgument = 4;
 
 bool succeeded(int32_t status) { return !KEL_FAILED(status); }
-
-std::string statusText(int32_t status) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%x", static_cast<uint32_t>(status));
-    return text;
-}
 
 uint32_t wordOf(const std::vector<uint8_t> &bytes) {
     uint32_t word = 0;
@@ -209,7 +202,7 @@ void BoardBroker::serveInTurn(unsigned client, rec::Call *call, const std::funct
                     line = call->result > 0
                                ? who + " got " + what + " after " + waitedMs() + " ms"
                                : who + " was refused " + what + " by the library (" +
-                                     statusText(call->result) + ") after " + waitedMs() + " ms";
+                                     hexStatus(call->result) + ") after " + waitedMs() + " ms";
                 }
                 break;
             }
@@ -428,12 +421,12 @@ std::string BoardBroker::giveBack_unlocked(Client *client) {
     for (const auto &held : client->captures) {
         const int32_t status = real_.release(held.first, 0);
         given += (given.empty() ? "" : ", ") + std::string("released ") + held.second.service +
-                 " (" + std::to_string(held.first) + ") = " + statusText(status);
+                 " (" + std::to_string(held.first) + ") = " + hexStatus(status);
     }
     for (const auto &opened : client->devices) {
         const int32_t status = real_.close(opened.first);
         given += (given.empty() ? "" : ", ") + std::string("closed device ") +
-                 std::to_string(opened.first) + " = " + statusText(status);
+                 std::to_string(opened.first) + " = " + hexStatus(status);
     }
     client->captures.clear();
     client->devices.clear();
@@ -452,7 +445,7 @@ std::string BoardBroker::depart(unsigned client) {
         const int32_t status = real_.cleanup(); // under the lock, as every library call
         forgetLibrary_unlocked();
         given += (given.empty() ? "" : ", ") + std::string("shut the library down = ") +
-                 statusText(status);
+                 hexStatus(status);
     }
     clients_.erase(found);
     changed_.notify_all();

@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "sensor_reader.h"
 
-#include <stdio.h>
 #include <string.h>
 
+#include "hex_status.h"
 #include "kel_api.h"
 #include "kel_status.h"
 #include "sysmon_reading.h"
@@ -16,12 +16,6 @@ namespace {
 const char kConfigurationName[] = "kel.ini";
 const char kSysmonService[] = "SYSMON0";
 const uint32_t kLidCapacity = 64;
-
-std::string statusText(int32_t status) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%x", static_cast<uint32_t>(status));
-    return text;
-}
 
 } // namespace
 
@@ -44,7 +38,7 @@ std::string SensorReader::start() {
     int32_t count = 0;
     const int32_t status = call(rec::shapes::init, {kConfigurationName, &count});
     if (KEL_FAILED(status)) {
-        return "the board library did not start (KEL_init = " + statusText(status) + ")";
+        return "the board library did not start (KEL_init = " + hexStatus(status) + ")";
     }
     started_ = true;
     uint32_t lids[kLidCapacity] = {};
@@ -66,13 +60,13 @@ std::string SensorReader::take(uint32_t lid) {
     uint32_t granted = 0;
     const int32_t device = call(rec::shapes::open, {lid, KEL_MODE_SHARED, &granted});
     if (device <= 0) {
-        return which + " did not open (KEL_open = " + statusText(device) + ")";
+        return which + " did not open (KEL_open = " + hexStatus(device) + ")";
     }
     uint32_t mode = KEL_MODE_SPY;
     const int32_t sysmon = call(rec::shapes::capture, {device, 0u, &mode, kSysmonService, 0u});
     if (sysmon <= 0) {
         call(rec::shapes::close, {device});
-        return which + ": no " + kSysmonService + " (KEL_capture = " + statusText(sysmon) + ")";
+        return which + ": no " + kSysmonService + " (KEL_capture = " + hexStatus(sysmon) + ")";
     }
     // A library that grants more than a spy's place would keep programs
     // out for the sake of a reading: such a board is not read.
@@ -113,7 +107,7 @@ std::string SensorReader::stop() {
     if (started_) {
         // The shutdown gives back the spy captures and devices with it, or,
         // while a program still uses the library, the broker releases them.
-        stopped = "KEL_cleanup = " + statusText(call(rec::shapes::cleanup, {}));
+        stopped = "KEL_cleanup = " + hexStatus(call(rec::shapes::cleanup, {}));
         started_ = false;
         boards_.clear();
     }

@@ -19,7 +19,7 @@ struct ServerOptions {
     std::string logFile;
     std::string metricsFile;       // empty: no metrics
     unsigned metricsInterval = 15; // seconds
-    bool status = false; // ask a running server who holds the board
+    bool status = false;           // ask a running server who holds the board
     std::string statusServer = proto::kDefaultServer;
     bool json = false;
     bool installService = false;
