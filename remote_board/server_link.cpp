@@ -51,6 +51,9 @@ struct Link {
     HeldSession session GUARDED_BY(mutex);
     // The process is ending: the keep-alive pings no more.
     bool exiting GUARDED_BY(mutex) = false;
+    // Why the server last refused to take the session back, as said on
+    // standard error; empty while it has not refused.
+    std::string refusal GUARDED_BY(mutex);
 };
 
 // Never destroyed: the keep-alive thread may use it until the process ends.
@@ -146,6 +149,22 @@ int32_t connectLink(Link *link) REQUIRES(link->mutex) {
     return 0;
 }
 
+// A server that is back but refuses the session (another token, another
+// protocol version, no room) is named once for each reason: tried again
+// every second, it would otherwise fail the calls without a word, while a
+// server that is still away has been named already.
+void noteRefusal(Link *link, int32_t status, const std::string &problem) REQUIRES(link->mutex) {
+    if (status != proto::kServerRefused || problem == link->refusal) {
+        return;
+    }
+    link->refusal = problem;
+    fprintf(stderr,
+            "KEL remote library: board server %s is back but refused the session (%s); "
+            "calls fail while it does\n",
+            link->named.c_str(), problem.c_str());
+    fflush(stderr);
+}
+
 // A server that went away, tried again at most once in a while so that the
 // calls in between fail at once; the connection and the resume together
 // within one call's deadline. True when the session is back.
@@ -163,8 +182,10 @@ bool reconnect(Link *link) REQUIRES(link->mutex) {
     if (!connection->open(link->server, platProgramLabel(), link->token, link->timeoutMs, &status,
                           &problem) ||
         !resumeSession(connection.get(), &link->session, deadline, &notes, &status, &problem)) {
+        noteRefusal(link, status, problem);
         return false;
     }
+    link->refusal.clear();
     link->connection = std::move(connection);
     fprintf(stderr, "KEL remote library: session with board server %s resumed\n",
             link->named.c_str());

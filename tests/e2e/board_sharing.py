@@ -84,15 +84,16 @@ class sharing:
             time.sleep(0.05)
         raise AssertionError(f"the trace never showed {text!r}")
 
-    def restart_server(self, away_seconds):
+    def restart_server(self, away_seconds, *options):
         """Kills the server and, after away_seconds, starts another on its
-        port: the monotonic times of the kill and of the new one listening."""
+        port with options: the monotonic times of the kill and of the new
+        one listening."""
         killed = time.monotonic()
         self.server.process.kill()
         self.server.process.communicate()
         time.sleep(away_seconds)
         self.server = board_server(os.path.join(self.binaries, "kel_server"), self.plan,
-                                   "--listen", self.server.address)
+                                   "--listen", self.server.address, *options)
         sharing.started.append(self.server.process)
         return killed, time.monotonic()
 
@@ -415,6 +416,35 @@ def server_restarted_under_a_monitor(binaries, root):
         "KEL_init(")[-1], "the monitor did not give the board back")
     share.stop()
 
+
+def restarted_with_another_token(binaries, root):
+    """The server started again with another token under a monitor, then
+    with its own: the monitor says once that the server refused to take the
+    session back, however often it tries, and resumes with the right one."""
+    token = token_file(root, "token", os.urandom(32).hex())
+    other = token_file(root, "other", os.urandom(32).hex())
+    share = sharing(binaries, root, "--token-file", token)
+    share.client.environment["KEL_TOKEN_FILE"] = token
+    monitor = share.start("demo_sensors")
+    share.wait_for_trace('"SYSMON0", 10000) = ')
+    share.restart_server(0, "--token-file", other)
+    # The monitor tries again every second: three tries at least.
+    time.sleep(3.5)
+    share.restart_server(0, "--token-file", token)
+    deadline = time.monotonic() + LIMIT_SECONDS
+    while captures_in(open(share.trace, encoding="utf-8").read(), "SYSMON0") < 2:
+        check(time.monotonic() < deadline, "the monitor never captured SYSMON0 again")
+        time.sleep(0.05)
+    status, _, err = finish(monitor, ESC)
+    name = f"board server {share.server.address} (KEL_SERVER)"
+    lines = err.decode("utf-8").splitlines()
+    check(status == 0 and len(lines) == 3 and
+          lines[0].startswith(f"KEL remote library: {name} went away (") and
+          lines[1] == f"KEL remote library: {name} is back but refused the session (the server "
+          "refused authentication); calls fail while it does" and
+          lines[2] == f"KEL remote library: session with {name} resumed",
+          f"the monitor ended with status {status}, standard error:\n{err.decode()}")
+    share.stop()
 
 def recordings_per_client(binaries, root):
     """--record DIR: each program's session in a recording of its own, which
@@ -1096,7 +1126,8 @@ CASES = {case.__name__: case for case in (monitor_beside_synthesizer, second_wai
                                           second_times_out, status_with_three_programs,
                                           status_from_no_board_server, killed_holder_given_back,
                                           server_stopped_under_a_holder,
-                                          server_restarted_under_a_monitor, recordings_per_client,
+                                          server_restarted_under_a_monitor, restarted_with_another_token,
+                                          recordings_per_client,
                                           unreachable_servers, server_refusals,
                                           token_holders_only, over_a_slow_link, flood_and_guessing,
                                           relay_tampering, across_a_network, name_beyond_loopback,
