@@ -261,7 +261,7 @@ int manageService(const std::vector<std::string> &arguments, const ServerOptions
     }
     std::string problem;
     const bool done = options.installService
-                          ? platInstallService(kService, serviceArguments, &problem)
+                          ? platInstallService(kService, withFullPaths(serviceArguments), &problem)
                           : platRemoveService(kService, &problem);
     if (!done) {
         fprintf(stderr, "kel_server: %s\n", problem.c_str());

@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdlib.h>
 
+#include "filesystem.h"
+
 namespace {
 
 struct OptionRow {
@@ -124,6 +126,26 @@ bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions
         return false;
     }
     return true;
+}
+
+std::vector<std::string> withFullPaths(const std::vector<std::string> &arguments) {
+    std::vector<std::string> registered;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        registered.push_back(arguments[i]);
+        const OptionRow *row = rowNamed(arguments[i]);
+        if (row == nullptr || row->flag != nullptr || row->placeholder == nullptr ||
+            i + 1 >= arguments.size()) {
+            continue;
+        }
+        const std::string placeholder = row->placeholder;
+        std::string full = arguments[++i];
+        if ((placeholder == "PATH" || placeholder == "DIR" || placeholder == "FILE") &&
+            full != "-") {
+            platFullPath(arguments[i].c_str(), &full);
+        }
+        registered.push_back(full);
+    }
+    return registered;
 }
 
 std::string serverUsageLine() {

@@ -34,6 +34,12 @@ struct ServerOptions {
 bool parseServerOptions(const std::vector<std::string> &arguments, ServerOptions *options,
                         std::string *problem);
 
+// The arguments as a service is registered with them: each relative path
+// an option names (a PATH, DIR or FILE) made full against the current
+// directory, as a service starts in the system's folder. Standard input's
+// "-" stays as it is. The arguments have been parsed already.
+std::vector<std::string> withFullPaths(const std::vector<std::string> &arguments);
+
 // "usage: kel_server [--library PATH] ...", one line.
 std::string serverUsageLine();
 

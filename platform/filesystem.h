@@ -53,6 +53,11 @@ char platPathSeparator(void);
 // directory gives the name alone.
 std::string platJoinPath(const std::string &directory, const char *fileName);
 
+// The path made full against the current directory, as the system reads
+// it (on Windows also "." and ".." resolved); false, *full unchanged, when
+// it cannot be (an empty path, a current directory that is gone).
+bool platFullPath(const char *path, std::string *full);
+
 // True when path names something that is there but is no file on disk: a
 // FIFO, socket or device (on Windows a pipe, console or device name).
 // Opening one for reading or writing may wait for a peer, and none keeps

@@ -95,6 +95,23 @@ uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     return deliver(path, buffer, size);
 }
 
+bool platFullPath(const char *path, std::string *full) {
+    if (*path == '/') {
+        *full = path;
+        return true;
+    }
+    // Asked with no room, the current directory gives the size it needs.
+    const uint32_t needed = platCurrentDirectory(nullptr, 0);
+    std::string directory(needed, '\0');
+    if (*path == '\0' || needed == 0 ||
+        platCurrentDirectory(&directory[0], needed) != needed - 1) {
+        return false;
+    }
+    directory.resize(needed - 1);
+    *full = platJoinPath(directory, path);
+    return true;
+}
+
 bool platCanOpenForReading(const char *path) {
     if (path == nullptr || *path == '\0') {
         return false;

@@ -98,6 +98,21 @@ uint32_t platCurrentDirectory(char *buffer, uint32_t size) {
     return GetCurrentDirectoryA(size, buffer);
 }
 
+bool platFullPath(const char *path, std::string *full) {
+    const DWORD needed = *path == '\0' ? 0 : GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (needed == 0) {
+        return false;
+    }
+    std::string text(needed, '\0');
+    const DWORD length = GetFullPathNameA(path, needed, &text[0], nullptr);
+    if (length == 0 || length >= needed) {
+        return false;
+    }
+    text.resize(length);
+    *full = text;
+    return true;
+}
+
 bool platCanOpenForReading(const char *path) {
     if (path == nullptr || *path == '\0') {
         return false;

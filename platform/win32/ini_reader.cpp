@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "../filesystem.h"
 #include "../ini_copy.h"
 
 // The system's profile reader keeps the file itself; a handle holds the
@@ -18,22 +19,6 @@ struct PlatIniFile {
 };
 
 namespace {
-
-// The profile reader looks for a name without a full path in the Windows
-// directory, not in the current one: make every path full first.
-bool fullPathOf(const char *path, std::string *full) {
-    const DWORD needed = GetFullPathNameA(path, 0, nullptr, nullptr);
-    if (needed == 0) {
-        return false;
-    }
-    full->assign(needed, '\0');
-    const DWORD length = GetFullPathNameA(path, needed, &(*full)[0], nullptr);
-    if (length == 0 || length >= needed) {
-        return false;
-    }
-    full->resize(length);
-    return true;
-}
 
 // The profile reader takes a file whole into memory: one past the limit is
 // never handed to it. The size is that of the moment the file is opened.
@@ -52,7 +37,9 @@ bool largerThanLimit(const std::string &fullPath) {
 PlatIniFile *platOpenIniFile(const char *path) {
     PlatIniFile *file = new (std::nothrow) PlatIniFile();
     if (file != nullptr) {
-        file->usable = path != nullptr && *path != '\0' && fullPathOf(path, &file->fullPath);
+        // The profile reader looks for a name without a full path in the
+        // Windows directory, not in the current one.
+        file->usable = path != nullptr && *path != '\0' && platFullPath(path, &file->fullPath);
         file->tooLarge = file->usable && largerThanLimit(file->fullPath);
         file->usable = file->usable && !file->tooLarge;
     }

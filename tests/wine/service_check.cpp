@@ -175,8 +175,14 @@ bool servesAndStops(const std::string &server, const std::string &folder) {
     platCloseSocket(probe);
     const std::string log = folder + "\\served.log";
     DeleteFileA(log.c_str());
+    // Registered from the folder with a relative log file, as an operator
+    // does from the program's folder: the service, which starts in the
+    // system's folder, must log there all the same.
+    if (!SetCurrentDirectoryA(folder.c_str())) {
+        return fail("cannot go to " + folder);
+    }
     const SC_HANDLE service = installAndStart(server, "--listen 127.0.0.1:" + std::to_string(port) +
-                                                          " --log-file \"" + log + "\"");
+                                                          " --log-file served.log");
     SERVICE_STATUS status;
     if (service == nullptr || !waitForState(service, SERVICE_RUNNING, kStateWaitMs, &status)) {
         printf("the service's log:\n%s", logText(log).c_str());
