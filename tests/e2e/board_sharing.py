@@ -1040,20 +1040,36 @@ def across_a_network(binaries, root):
     return 0
 
 
+def isolation(namespaces, *tools):
+    """unshare's prefix for namespaces of their own, or None where they
+    cannot be made (they need root, unshare(1) and the tools)."""
+    isolated = ["unshare", *namespaces, "--"]
+    if any(shutil.which(tool) is None for tool in ("unshare", *tools)) or os.geteuid() != 0 or \
+            subprocess.run([*isolated, "true"], capture_output=True).returncode != 0:
+        return None
+    return isolated
+
+
+def hosts_file(root, text):
+    """A hosts file of a test's own, to bind over /etc/hosts in a mount
+    namespace."""
+    path = os.path.join(root, "hosts")
+    with open(path, "w", encoding="utf-8") as file:
+        file.write(text)
+    return path
+
 def name_beyond_loopback(binaries, root):
     """A name that the hosts file maps beyond loopback needs the token as
     the address does, "localhost" too, an IPv4 address mapped into IPv6
     too: kel_server in network and mount namespaces of its own, where a
     hosts file of its own is bound over /etc/hosts and 10.77.0.1 is a local
     address. With the token it listens there."""
-    isolated = ["unshare", "--net", "--mount", "--"]
-    if not shutil.which("unshare") or not shutil.which("ip") or os.geteuid() != 0 or \
-            subprocess.run([*isolated, "true"], capture_output=True).returncode != 0:
+    isolated = isolation(["--net", "--mount"], "ip")
+    if isolated is None:
         print("no network and mount namespaces: the test needs root, unshare(1) and ip(8)")
         return 77
-    hosts = os.path.join(root, "hosts")
-    with open(hosts, "w", encoding="utf-8") as file:
-        file.write("10.77.0.1 localhost kel-board-host\n::ffff:10.77.0.1 kel-mapped-host\n")
+    hosts = hosts_file(root, "10.77.0.1 localhost kel-board-host\n"
+                             "::ffff:10.77.0.1 kel-mapped-host\n")
     token = token_file(root, "token", os.urandom(32).hex())
 
     def server(*options):
@@ -1089,14 +1105,11 @@ def name_of_two_addresses(binaries, root):
     addresses and a server on IPv4 alone. The program runs in a mount
     namespace of its own, where a hosts file of its own is bound over
     /etc/hosts."""
-    isolated = ["unshare", "--mount", "--"]
-    if not shutil.which("unshare") or os.geteuid() != 0 or \
-            subprocess.run([*isolated, "true"], capture_output=True).returncode != 0:
+    isolated = isolation(["--mount"])
+    if isolated is None:
         print("no mount namespaces: the test needs root and unshare(1)")
         return 77
-    hosts = os.path.join(root, "hosts")
-    with open(hosts, "w", encoding="utf-8") as file:
-        file.write("::1 kel-two-addresses\n127.0.0.1 kel-two-addresses\n")
+    hosts = hosts_file(root, "::1 kel-two-addresses\n127.0.0.1 kel-two-addresses\n")
 
     def inside(*command):
         return [*isolated, "sh", "-c", f'mount --bind {hosts} /etc/hosts && exec "$@"', "sh",
