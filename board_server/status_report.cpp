@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "books_text.h"
+#include "hex_status.h"
 #include "recording_text.h"
 
 namespace {
@@ -26,12 +27,6 @@ std::string durationText(long long seconds) {
             text += (text.empty() ? "" : " ") + std::to_string(count) + " " + names[i];
         }
     }
-    return text;
-}
-
-std::string lidText(uint32_t lid) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%x", lid);
     return text;
 }
 
@@ -85,11 +80,11 @@ std::string statusText(const ServerStatus &status) {
                 "  from " + client.identity.address + ", connected since " +
                 isoTimeText(client.connected) + "\n";
         for (const HeldService &held : client.holdings) {
-            text += "    holds     " + held.service + " on board " + lidText(held.lid) + " (" +
+            text += "    holds     " + held.service + " on board " + hexText(held.lid) + " (" +
                     modeName(held.mode) + ") since " + isoTimeText(held.since) + "\n";
         }
         for (const WaitedService &waited : client.waits) {
-            text += "    waits for " + waited.service + " on board " + lidText(waited.lid) + " (" +
+            text += "    waits for " + waited.service + " on board " + hexText(waited.lid) + " (" +
                     modeName(waited.mode) + ") since " + isoTimeText(waited.since) + ", for " +
                     durationText(secondsBetween(waited.since, status.now)) + "\n";
         }
